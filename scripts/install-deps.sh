@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what building and testing Brindlewick needs on Debian 12, unless present.
+set -eu
+needed=()
+command -v i686-w64-mingw32-g++-posix >/dev/null || needed+=(mingw-w64)
+command -v wine >/dev/null || needed+=(wine)
+[ -e /usr/lib/wine/wineserver32 ] || needed+=(wine32)
+command -v Xvfb >/dev/null || needed+=(xvfb)
+[ -d /usr/src/googletest ] || needed+=(googletest)
+command -v cmake >/dev/null || needed+=(cmake)
+if [ ${#needed[@]} -eq 0 ]; then
+    exit 0
+fi
+echo "Installing: ${needed[*]}"
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -qq
+# wine32 is i386; xvfb gives the tests and a headless run a display.
+$SUDO apt-get install -y -qq mingw-w64 wine wine32 xvfb googletest cmake make >/dev/null
