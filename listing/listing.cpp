@@ -1,0 +1,104 @@
+// Listing set-up and release, and the carving of records and strings.
+#include <string.h>
+#include "listing.h"
+#include "entry_index.h"
+
+static const DWORD RECORDS_FIRST_BLOCK = 50;
+static const DWORD RECORDS_GROWTH = 500;
+static const DWORD RECORDS_POINTER_STEP = 100;
+static const DWORD STRING_BLOCK = 65504;
+
+char* CopyStringN(Listing* listing, const char* text, DWORD length)
+{
+    char* copy = (char*)ArenaAlloc(listing->strings, length + 1);
+    if (!copy)
+        return NULL;
+    CopyMemory(copy, text, length);
+    copy[length] = '\0';
+    return copy;
+}
+
+char* CopyString(Listing* listing, const char* text)
+{
+    return CopyStringN(listing, text, (DWORD)strlen(text));
+}
+
+char* CopyHeaderText(Listing* listing, const char* text, DWORD length)
+{
+    BOOL cut = length >= HEADER_TEXT_LIMIT;
+    DWORD kept = cut ? HEADER_TEXT_LIMIT : length;
+    char* copy = (char*)ArenaAlloc(listing->strings, kept + (cut ? 4 : 1));
+    if (!copy)
+        return NULL;
+    for (DWORD i = 0; i < kept; i++)
+        copy[i] = (text[i] == '\r' || text[i] == '\n') ? ' ' : text[i];
+    lstrcpyA(copy + kept, cut ? "..." : "");
+    return copy;
+}
+
+static void ResetIndex(EntryIndex* index, IndexKeyField keyField)
+{
+    index->slots = NULL;
+    index->tableSize = 0;
+    index->probes = 0;
+    index->keyField = keyField;
+}
+
+BOOL InitListing(Listing* listing)
+{
+    listing->error = 0;
+    listing->strings = NULL;
+    listing->records = NULL;
+    listing->flags = 0;
+    ResetIndex(&listing->byLocalFile, KEY_LOCAL_FILE);
+    ResetIndex(&listing->byUrl, KEY_URL);
+    listing->strayCount = 0;
+    listing->count = 0;
+
+    listing->records = CreateArena(RECORDS_FIRST_BLOCK, sizeof(CacheEntry), RECORDS_GROWTH, RECORDS_POINTER_STEP);
+    if (listing->records)
+        listing->strings = CreateArena(1, STRING_BLOCK, STRING_BLOCK, 0);
+    if (!listing->records || !listing->strings) {
+        FreeListing(listing);
+        listing->error = ERROR_CODE_OUT_OF_MEMORY;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void FreeListing(Listing* listing)
+{
+    FreeArena(listing->records);
+    FreeArena(listing->strings);
+    listing->records = NULL;
+    listing->strings = NULL;
+    DiscardIndex(&listing->byLocalFile);
+    DiscardIndex(&listing->byUrl);
+    listing->count = 0;
+}
+
+CacheEntry* NewEntry(Listing* listing)
+{
+    return (CacheEntry*)ArenaAlloc(listing->records, sizeof(CacheEntry));
+}
+
+void DropNewEntry(Listing* listing)
+{
+    RecordPool* pool = listing->records;
+    if (!pool || pool->pointerCount != (DWORD)listing->count + 1)
+        return;
+    BYTE* record = (BYTE*)pool->pointers[listing->count];
+    ArenaBlock* block = pool->current;
+    BYTE* carvedEnd = ArenaBlockData(block) + (block->capacity - block->remaining);
+    if (record + sizeof(CacheEntry) == carvedEnd)
+        block->remaining += sizeof(CacheEntry);
+    pool->pointers[listing->count] = NULL;
+    pool->pointerCount = (DWORD)listing->count;
+}
+
+CacheEntry* EntryAt(const Listing* listing, LONG row)
+{
+    if (!listing->records || row < 0 || row >= listing->count)
+        return NULL;
+    return (CacheEntry*)listing->records->pointers[row];
+}

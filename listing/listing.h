@@ -1,0 +1,110 @@
+// Cache entries, listings and the chunked arena that owns their memory.
+#ifndef BRINDLEWICK_LISTING_H
+#define BRINDLEWICK_LISTING_H
+
+#include <windows.h>
+
+// Win32 error codes used across the listing and file code.
+enum {
+    ERROR_CODE_NONE = 0,
+    ERROR_CODE_OUT_OF_MEMORY = 8,    // ERROR_NOT_ENOUGH_MEMORY
+    ERROR_CODE_INVALID_DATA = 13,    // ERROR_INVALID_DATA
+    ERROR_CODE_END_OF_FILE = 38      // ERROR_HANDLE_EOF
+};
+
+// Bit of CacheEntryType (and typeFlags) that marks a cookie entry.
+const DWORD COOKIE_ENTRY_BIT = 0x00100000;
+// Bit of CacheEntryType that marks a history entry; such entries are never listed.
+const DWORD HISTORY_ENTRY_BIT = 0x00200000;
+
+// One row: a cache entry, a stray file or a record read from a backup file.
+// On 32-bit Windows the record is 76 bytes.
+struct CacheEntry {
+    LONG status;            // EntryStatus code 0..8
+    char* url;              // null for a stray file
+    char* localFile;        // null for a backup record
+    char* headerText;       // flattened to one line, at most 259 characters
+    DWORD typeFlags;        // cache entry type bits, or a stray's file attributes
+    DWORD size;             // low 32 bits only
+    DWORD hitRate;
+    DWORD useCount;
+    DWORD exemptDelta;      // seconds
+    LONG entryNumber;       // the listing's count when the record was made
+    FILETIME lastAccess;    // all times local; zero means none
+    FILETIME lastModified;
+    FILETIME lastSync;
+    FILETIME expireTime;
+    DWORD fromBackup;
+};
+
+struct ArenaBlock {
+    ArenaBlock* next;
+    DWORD capacity;         // data bytes of this block
+    DWORD remaining;        // data bytes not carved yet
+    // data bytes follow the header
+};
+
+// A chain of blocks carved from the front and released only as a whole, with an
+// optional creation-ordered array of every allocation.
+struct Arena {
+    ArenaBlock* current;    // always the last block of the chain
+    void** pointers;        // null when pointerStep is 0
+    DWORD blockSize;        // data bytes of every block after the first
+    DWORD pointerCount;
+    DWORD pointerCapacity;
+    DWORD pointerStep;
+    ArenaBlock first;       // allocated together with the arena; its data follows
+};
+
+typedef Arena RecordPool;   // CacheEntry records, pointer array = row order
+typedef Arena StringPool;   // NUL-terminated strings, no pointer array
+
+// Which string field of a record an index is keyed on.
+enum IndexKeyField { KEY_LOCAL_FILE, KEY_URL };
+
+struct EntryIndex {
+    CacheEntry** slots;     // tableSize references, null when empty
+    DWORD tableSize;        // 0: no slot array
+    DWORD probes;           // collisions counted by the latest FindEntry that met one
+    IndexKeyField keyField;
+};
+
+struct Listing {
+    StringPool* strings;
+    RecordPool* records;
+    LONG count;             // rows, and the entryNumber of the next record
+    LONG strayCount;
+    DWORD error;            // Win32 code of the latest fill; survives FreeListing
+    DWORD clusterSize;      // survives InitListing and FreeListing
+    EntryIndex byLocalFile;
+    EntryIndex byUrl;
+    DWORD flags;            // bit 0: a backup file held a cookie entry
+};
+
+const DWORD LISTING_HAS_COOKIE = 1;
+// Header texts longer than this are cut and end in "...".
+const DWORD HEADER_TEXT_LIMIT = 256;
+
+Arena* CreateArena(DWORD count, DWORD elementSize, DWORD growth, DWORD pointerStep);
+void* ArenaAlloc(Arena* arena, DWORD bytes);
+void FreeArena(Arena* arena);
+BYTE* ArenaBlockData(ArenaBlock* block);
+DWORD ArenaBytesInUse(const Arena* arena);
+
+char* CopyString(Listing* listing, const char* text);
+char* CopyStringN(Listing* listing, const char* text, DWORD length);
+// Copies a response header of `length` characters as one line: cut after 256
+// characters with "..." appended, every CR and LF turned into a blank.
+char* CopyHeaderText(Listing* listing, const char* text, DWORD length);
+BOOL InitListing(Listing* listing);
+void FreeListing(Listing* listing);
+
+// Carves a record and appends it to the row order; null when memory ran out.
+CacheEntry* NewEntry(Listing* listing);
+// Takes the record NewEntry just gave back out of the row order, for a record whose
+// strings could not be copied: the next record then lands at row count again.
+void DropNewEntry(Listing* listing);
+// Row i of the listing, or null when there is no such row.
+CacheEntry* EntryAt(const Listing* listing, LONG row);
+
+#endif
