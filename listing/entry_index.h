@@ -1,0 +1,45 @@
+// Open-addressing hash tables over a listing's records, keyed on the local file or the URL.
+#ifndef BRINDLEWICK_ENTRY_INDEX_H
+#define BRINDLEWICK_ENTRY_INDEX_H
+
+#include "listing.h"
+
+// What the slot output of a lookup holds when it offers no free slot.
+const DWORD NO_SLOT = 0xDEADBEEF;
+// A lookup that missed after passing more than this many other records asks for a rebuild.
+const DWORD REBUILD_PROBES = 12;
+const DWORD MIN_INDEX_SLOTS = 793;
+
+// Further condition a record with the right key must meet to count as found.
+typedef BOOL (*EntryFilter)(const CacheEntry* candidate, const void* context);
+
+const char* EntryKey(const CacheEntry* entry, IndexKeyField field);
+DWORD HashKey(const char* key, DWORD tableSize);
+DWORD BuildIndex(EntryIndex* index, const Listing* listing);
+CacheEntry* FindEntry(EntryIndex* index, const char* key, DWORD* slot);
+// FindEntry that passes over records with the key which `accept` refuses, counting
+// them as collisions like records with other keys.
+CacheEntry* FindEntryIf(EntryIndex* index, const char* key, EntryFilter accept, const void* context, DWORD* slot);
+void DiscardIndex(EntryIndex* index);
+
+// Builds an index that has no slot array (never built, or its build ran out of
+// memory), so that lookups do not miss everything. Gives 0 or 8.
+DWORD EnsureIndexBuilt(EntryIndex* index, const Listing* listing);
+
+// Outcome of a lookup made before putting a record under a key.
+struct IndexLookup {
+    CacheEntry* found;      // the record that holds the key, or null
+    DWORD slot;             // on a miss, the free slot to enter the record at, or NO_SLOT
+    BOOL rebuilt;           // the index was rebuilt over the listing's current rows
+};
+
+// The lookup half of inserting after a miss: when the lookup misses after passing
+// more than REBUILD_PROBES other records, the index is rebuilt over the listing's
+// current rows and the lookup repeated, once; a key that still collides that much
+// takes the free slot of the repeated lookup. Gives 0, or 8 when the rebuild failed.
+DWORD LookupForInsert(EntryIndex* index, const Listing* listing, const char* key,
+                      EntryFilter accept, const void* context, IndexLookup* lookup);
+// Enters a record at the slot a lookup offered; nothing happens for NO_SLOT.
+void EnterAtSlot(EntryIndex* index, DWORD slot, CacheEntry* entry);
+
+#endif
