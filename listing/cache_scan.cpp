@@ -1,0 +1,224 @@
+#include <string.h>
+#include <windows.h>
+#include <wininet.h>
+#include "cache_scan.h"
+#include "app_state.h"
+#include "entry_time.h"
+#include "heap.h"
+
+// A string that WinINet placed in the enumeration buffer: its start when it lies
+// inside the buffer, and its length without reading past the buffer's end.
+static const char* TextInBuffer(const BYTE* buffer, DWORD size, const char* text, DWORD* length)
+{
+    *length = 0;
+    if (!text || (const BYTE*)text < buffer || (const BYTE*)text >= buffer + size)
+        return NULL;
+    *length = (DWORD)strnlen(text, buffer + size - (const BYTE*)text);
+    return text;
+}
+
+static BOOL IsDrivePath(const char* path)
+{
+    char c = path[0];
+    return ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) && path[1] == ':';
+}
+
+// Copies the strings of one enumerated entry into a fresh record; gives 0 or 8.
+static DWORD CopyEntryStrings(Listing* listing, CacheEntry* entry, const INTERNET_CACHE_ENTRY_INFOA* info, DWORD size)
+{
+    const BYTE* buffer = (const BYTE*)info;
+    DWORD length;
+    const char* url = TextInBuffer(buffer, size, info->lpszSourceUrlName, &length);
+    entry->url = NULL;
+    entry->localFile = NULL;
+    entry->headerText = NULL;
+    if (url && !(entry->url = CopyStringN(listing, url, length)))
+        return ERROR_CODE_OUT_OF_MEMORY;
+
+    const char* file = TextInBuffer(buffer, size, info->lpszLocalFileName, &length);
+    if (!file)
+        file = "";
+    if (length > 0 && file[length - 1] == '.')
+        length--;
+    if (!(entry->localFile = CopyStringN(listing, file, length)))
+        return ERROR_CODE_OUT_OF_MEMORY;
+
+    // The header is a counted buffer: at most dwHeaderInfoSize bytes, ended early by a NUL.
+    const char* header = TextInBuffer(buffer, size, (const char*)info->lpHeaderInfo, &length);
+    if (header) {
+        if (length > info->dwHeaderInfoSize)
+            length = info->dwHeaderInfoSize;
+        if (!(entry->headerText = CopyHeaderText(listing, header, length)))
+            return ERROR_CODE_OUT_OF_MEMORY;
+    }
+    return 0;
+}
+
+// Appends one enumerated entry unless the include rules leave it out; gives 0 or 8.
+static DWORD AddScannedEntry(Listing* listing, const INTERNET_CACHE_ENTRY_INFOA* info, DWORD size,
+                             BOOL* measured)
+{
+    DWORD skip = HISTORY_ENTRY_BIT | (g_app.settings.includeCookies ? 0 : COOKIE_ENTRY_BIT);
+    if (info->CacheEntryType & skip)
+        return 0;
+
+    CacheEntry* entry = NewEntry(listing);
+    if (!entry)
+        return ERROR_CODE_OUT_OF_MEMORY;
+    if (CopyEntryStrings(listing, entry, info, size) != 0) {
+        DropNewEntry(listing);
+        return ERROR_CODE_OUT_OF_MEMORY;
+    }
+    LocalTime(&info->LastAccessTime, &entry->lastAccess);
+    LocalModifiedTime(&info->LastModifiedTime, &entry->lastModified);
+    LocalTime(&info->LastSyncTime, &entry->lastSync);
+    LocalExpireTime(&info->ExpireTime, &entry->expireTime);
+    entry->typeFlags = info->CacheEntryType;
+
+    // The cluster size is measured once, on the first non-cookie entry whose local
+    // file names a drive.
+    if (!(entry->typeFlags & COOKIE_ENTRY_BIT) && listing->clusterSize == 0 && !*measured &&
+        IsDrivePath(entry->localFile)) {
+        *measured = TRUE;
+        listing->clusterSize = MeasureClusterSize(entry->localFile[0]);
+        if (listing->clusterSize == 0)
+            listing->clusterSize = 1;
+    }
+
+    entry->size = info->dwSizeLow;
+    entry->hitRate = info->dwHitRate;
+    entry->useCount = info->dwUseCount;
+    entry->exemptDelta = info->dwExemptDelta;
+    entry->entryNumber = listing->count;
+    entry->status = 1;
+    entry->fromBackup = 0;
+    listing->count++;
+    return 0;
+}
+
+static void AbandonScan(Listing* listing, HANDLE enumeration, void* buffer)
+{
+    if (enumeration)
+        FindCloseUrlCache(enumeration);
+    HeapRelease(buffer);
+    FreeListing(listing);
+    listing->error = ERROR_CODE_OUT_OF_MEMORY;
+}
+
+Listing* ScanCache(Listing* listing)
+{
+    if (!InitListing(listing))
+        return listing;
+    DWORD size = SCAN_BUFFER_START;
+    INTERNET_CACHE_ENTRY_INFOA* info = (INTERNET_CACHE_ENTRY_INFOA*)HeapGet(size);
+    if (!info) {
+        AbandonScan(listing, NULL, NULL);
+        return listing;
+    }
+
+    HANDLE enumeration = NULL;
+    BOOL measured = FALSE;
+    for (;;) {
+        DWORD reported = size;
+        info->dwStructSize = size;
+        BOOL ok;
+        if (!enumeration)
+            ok = (enumeration = FindFirstUrlCacheEntryA(NULL, info, &reported)) != NULL;
+        else
+            ok = FindNextUrlCacheEntryA(enumeration, info, &reported);
+        if (ok) {
+            if (AddScannedEntry(listing, info, size, &measured) != 0) {
+                AbandonScan(listing, enumeration, info);
+                return listing;
+            }
+            continue;
+        }
+
+        DWORD code = GetLastError();
+        if (code == ERROR_INSUFFICIENT_BUFFER && reported > size) {
+            // The same entry comes again with the next call, into a buffer of the size asked for.
+            HeapRelease(info);
+            size = reported;
+            info = (INTERNET_CACHE_ENTRY_INFOA*)HeapGet(size);
+            if (!info) {
+                AbandonScan(listing, enumeration, NULL);
+                return listing;
+            }
+            continue;
+        }
+        // ERROR_NO_MORE_ITEMS is the normal end; some systems answer an empty cache
+        // with ERROR_FILE_NOT_FOUND. Anything else leaves the listing incomplete.
+        BOOL normalEnd = code == ERROR_NO_MORE_ITEMS || (code == ERROR_FILE_NOT_FOUND && !enumeration);
+        if (!normalEnd)
+            listing->error = code ? code : ERROR_INVALID_FUNCTION;
+        break;
+    }
+    if (enumeration)
+        FindCloseUrlCache(enumeration);
+    HeapRelease(info);
+    return listing;
+}
+
+DWORD MeasureClusterSize(char driveLetter)
+{
+    char root[4] = { driveLetter, ':', '\\', '\0' };
+    char fileSystem[16 + 1] = "";
+    DWORD flags = 0;
+    if (!GetVolumeInformationA(root, NULL, 0, NULL, NULL, &flags, fileSystem, 16))
+        return 0;
+    fileSystem[16] = '\0';
+    return ClusterSizeForVolume(root, fileSystem, flags);
+}
+
+static DWORD SectorsTimesBytes(const char* root, BOOL* ok)
+{
+    DWORD sectorsPerCluster, bytesPerSector, freeClusters, clusters;
+    *ok = GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters);
+    return *ok ? sectorsPerCluster * bytesPerSector : 0;
+}
+
+static BOOL IsPlausibleCluster(DWORD bytes)
+{
+    return bytes >= 512 && bytes <= 65536 && (bytes & (bytes - 1)) == 0;
+}
+
+// Writes a one-byte file into the drive's root and reads how much free space it
+// took. A file of the probe's name that already exists is left alone.
+static DWORD ClusterSizeByProbe(const char* root)
+{
+    ULARGE_INTEGER available, total, before, after;
+    if (!g_app.freeSpaceQuery(root, &available, &total, &before))
+        return 0;
+    char probe[MAX_PATH];
+    wsprintfA(probe, "%s__tmp", root);
+    HANDLE file = CreateFileA(probe, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    BYTE zero = 0;
+    DWORD written;
+    WriteFile(file, &zero, 1, &written, NULL);
+    CloseHandle(file);
+    BOOL ok = g_app.freeSpaceQuery(root, &available, &total, &after);
+    DeleteFileA(probe);
+    if (!ok)
+        return 0;
+    // Other writes to the disk while the probe ran would give a nonsense difference.
+    DWORD taken = before.LowPart - after.LowPart;
+    return IsPlausibleCluster(taken) ? taken : 0;
+}
+
+DWORD ClusterSizeForVolume(const char* root, const char* fileSystem, DWORD fileSystemFlags)
+{
+    BOOL ok;
+    if (fileSystem[0] && fileSystem[1] == 'T' && fileSystem[2] == 'F' && fileSystem[3] == 'S') {
+        DWORD bytes = SectorsTimesBytes(root, &ok);
+        return ok ? bytes : 512;
+    }
+    if (fileSystemFlags & FILE_VOLUME_IS_COMPRESSED)
+        return 32768;
+    if (!g_app.freeSpaceQuery) {
+        DWORD bytes = SectorsTimesBytes(root, &ok);
+        return ok && bytes <= 65536 ? bytes : 0;
+    }
+    return ClusterSizeByProbe(root);
+}

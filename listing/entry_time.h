@@ -1,0 +1,21 @@
+#ifndef BRINDLEWICK_ENTRY_TIME_H
+#define BRINDLEWICK_ENTRY_TIME_H
+
+#include <windows.h>
+
+// Room FormatEntryTime needs, NUL included.
+const int ENTRY_TIME_TEXT = 21;
+
+// Renders a listing time (already local) as "2005/03/07 9:05.07", or "None" when the
+// time is zero or not a valid date.
+void FormatEntryTime(char* text, const FILETIME* time);
+
+// Conversions from a source's UTC times into the local times a listing holds; a
+// conversion the system refuses gives zero.
+void LocalTime(const FILETIME* utc, FILETIME* local);
+// As LocalTime, and zero when the converted value has its top bit set.
+void LocalModifiedTime(const FILETIME* utc, FILETIME* local);
+// As LocalTime, except that zero (no expiry) stays zero without conversion.
+void LocalExpireTime(const FILETIME* utc, FILETIME* local);
+
+#endif
