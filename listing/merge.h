@@ -1,0 +1,16 @@
+// Folding a fresh scan into the main listing, and marking rows of switched-off kinds.
+#ifndef BRINDLEWICK_MERGE_H
+#define BRINDLEWICK_MERGE_H
+
+#include "listing.h"
+
+// Gives every main entry its status against the scan and appends the new ones;
+// reads the include options of g_app.settings. Gives 0, or 8 when memory ran out.
+// On 0 no string of the main listing lies in the scan listing's pools.
+DWORD MergeEntries(Listing* main, const Listing* scan);
+// Every entry without a URL (a stray) becomes Deleted.
+void MarkStraysDeleted(Listing* listing);
+// Every entry with the cookie bit in its type flags becomes Deleted.
+void MarkCookiesDeleted(Listing* listing);
+
+#endif

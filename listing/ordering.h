@@ -1,0 +1,20 @@
+// The fourteen orderings of a listing's rows, one per list column.
+#ifndef BRINDLEWICK_ORDERING_H
+#define BRINDLEWICK_ORDERING_H
+
+#include "listing.h"
+
+// Compares two elements of a listing's row array: negative when the first row
+// comes first. Reads SortDescending.
+typedef int (*EntryComparator)(CacheEntry* const* first, CacheEntry* const* second);
+
+const int SORT_COLUMNS = 14;
+extern const EntryComparator EntryComparators[SORT_COLUMNS];
+// Non-zero while sorting descending; set by SortListing, kept between sorts.
+extern DWORD SortDescending;
+
+// Sorts the rows by a column (0..13) in a direction (0 ascending, else descending).
+// An empty listing or a negative column changes nothing.
+void SortListing(Listing* listing, LONG column, DWORD direction);
+
+#endif
