@@ -1,0 +1,12 @@
+#include "entry_status.h"
+
+const char* const StatusCaptions[8] = {
+    "Deleted", "", "Chnged", "Rvst'd", "Updated", "Moved", "Finished", "Added"
+};
+
+const char* StatusCaption(LONG status)
+{
+    if (status < STATUS_DELETED || status > STATUS_ADDED)
+        return "";
+    return StatusCaptions[status];
+}

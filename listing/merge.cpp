@@ -1,0 +1,219 @@
+// Folding a fresh scan into the main listing: every main entry is marked Deleted,
+// then each scan entry is paired with its main entry, first by local file and then
+// by URL, and the pair decides the status; scan entries without a partner are
+// appended as new main entries.
+#include <string.h>
+#include "merge.h"
+#include "entry_index.h"
+#include "entry_status.h"
+#include "app_state.h"
+
+namespace {
+
+struct MergeState {
+    Listing* main;
+    BOOL straysJustIncluded;    // new entries without URL are inserted as unchanged rows
+    BOOL cookiesJustIncluded;   // new entries with a URL are inserted as unchanged rows
+    BOOL rebuildAtEnd;          // byLocalFile holds entries under texts they no longer have
+};
+
+BOOL SameTime(const FILETIME& a, const FILETIME& b)
+{
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+// A record found by local file is the scan entry's partner only when both name
+// the same URL, or the main entry names none (a stray that the cache now names).
+// WinINet hands a freed file name to another URL, and a stray left behind by a
+// vanished entry keeps that entry's path: neither is the same entry.
+BOOL UrlsAgree(const CacheEntry* candidate, const void* context)
+{
+    const CacheEntry* scanned = (const CacheEntry*)context;
+    if (!candidate->url)
+        return TRUE;
+    return scanned->url && strcmp(candidate->url, scanned->url) == 0;
+}
+
+// Gives `target` every field of `source` but the three strings, which stay the
+// target's own: a main entry never points into the scan listing's pools.
+void TakeFields(CacheEntry* target, const CacheEntry* source)
+{
+    char* url = target->url;
+    char* localFile = target->localFile;
+    char* headerText = target->headerText;
+    *target = *source;
+    target->url = url;
+    target->localFile = localFile;
+    target->headerText = headerText;
+}
+
+// A pair found by local file: the first difference, in order of weight, decides.
+DWORD ClassifyMatch(MergeState* state, CacheEntry* m, const CacheEntry* s)
+{
+    LONG status;
+    if (!SameTime(s->lastModified, m->lastModified))
+        status = STATUS_UPDATED;
+    else if (!SameTime(s->lastAccess, m->lastAccess))
+        status = STATUS_REVISITED;
+    else if (!SameTime(s->lastSync, m->lastSync) || !SameTime(s->expireTime, m->expireTime) ||
+             s->hitRate != m->hitRate || s->useCount != m->useCount || s->exemptDelta != m->exemptDelta ||
+             s->typeFlags != m->typeFlags)
+        status = STATUS_CHANGED;
+    else {
+        // Size, URL and header text are not compared: an entry whose size alone
+        // moved keeps its old size.
+        m->entryNumber = s->entryNumber;
+        m->status = STATUS_UNCHANGED;
+        return 0;
+    }
+
+    // A stray whose file the cache now names, with a new time, takes the URL. It
+    // is found by URL once byUrl is next rebuilt.
+    char* url = NULL;
+    if (status != STATUS_CHANGED && !m->url && s->url) {
+        url = CopyString(state->main, s->url);
+        if (!url)
+            return ERROR_CODE_OUT_OF_MEMORY;
+        status = STATUS_FINISHED;
+    }
+    TakeFields(m, s);
+    if (url)
+        m->url = url;
+    m->status = status;
+    return 0;
+}
+
+// A URL found in another local file (or in an entry without one): the main entry
+// takes the scan entry's fields and its local file. The text is carved before the
+// entry changes, so that a failure leaves the entry untouched.
+DWORD TakeOver(MergeState* state, CacheEntry* m, const CacheEntry* s, DWORD fileSlot)
+{
+    BOOL bothHadFiles = s->localFile && m->localFile;
+    DWORD length = s->localFile ? (DWORD)strlen(s->localFile) : 0;
+    char* localFile = m->localFile;
+    if (length > 0 && (!localFile || strlen(localFile) < length)) {
+        localFile = (char*)ArenaAlloc(state->main->strings, length + 1);
+        if (!localFile)
+            return ERROR_CODE_OUT_OF_MEMORY;
+    }
+
+    TakeFields(m, s);
+    if (bothHadFiles)
+        m->status = STATUS_MOVED;
+    if (length > 0) {
+        // A text that fits is overwritten in place; the old bytes beyond it stay
+        // unused until compaction.
+        CopyMemory(localFile, s->localFile, length + 1);
+        m->localFile = localFile;
+        // The entry also stays at its old position, under the hash of its old
+        // text, until byLocalFile is rebuilt.
+        EnterAtSlot(&state->main->byLocalFile, fileSlot, m);
+    }
+    state->rebuildAtEnd = TRUE;
+    return 0;
+}
+
+// A scan entry found neither way becomes a new main entry. It is built completely
+// before it enters an index or the rows, and taken back when a copy fails.
+DWORD AppendNew(MergeState* state, const CacheEntry* s, DWORD fileSlot, DWORD urlSlot)
+{
+    Listing* main = state->main;
+    CacheEntry* n = NewEntry(main);
+    if (!n)
+        return ERROR_CODE_OUT_OF_MEMORY;
+    *n = *s;
+    n->url = NULL;
+    n->localFile = NULL;
+    n->headerText = NULL;
+    if ((s->url && !(n->url = CopyString(main, s->url))) ||
+        (s->localFile && !(n->localFile = CopyString(main, s->localFile))) ||
+        (s->headerText && !(n->headerText = CopyString(main, s->headerText)))) {
+        DropNewEntry(main);
+        return ERROR_CODE_OUT_OF_MEMORY;
+    }
+
+    BOOL hidden = n->url ? state->cookiesJustIncluded : state->straysJustIncluded;
+    n->status = hidden ? STATUS_ADDED_HIDDEN : STATUS_ADDED;
+    if (n->url)
+        EnterAtSlot(&main->byUrl, urlSlot, n);
+    if (n->localFile)
+        EnterAtSlot(&main->byLocalFile, fileSlot, n);
+    main->count++;
+    return 0;
+}
+
+DWORD MergeOne(MergeState* state, const CacheEntry* s)
+{
+    Listing* main = state->main;
+    IndexLookup byFile;
+    DWORD result = LookupForInsert(&main->byLocalFile, main, s->localFile, UrlsAgree, s, &byFile);
+    if (result != 0)
+        return result;
+    if (byFile.rebuilt)
+        state->rebuildAtEnd = FALSE;    // the rebuild dropped every stale position
+    if (byFile.found)
+        return ClassifyMatch(state, byFile.found, s);
+
+    IndexLookup byUrl;
+    result = LookupForInsert(&main->byUrl, main, s->url, NULL, NULL, &byUrl);
+    if (result != 0)
+        return result;
+    if (byUrl.found)
+        return TakeOver(state, byUrl.found, s, byFile.slot);
+    return AppendNew(state, s, byFile.slot, byUrl.slot);
+}
+
+}  // namespace
+
+DWORD MergeEntries(Listing* main, const Listing* scan)
+{
+    const AppSettings& settings = g_app.settings;
+    MergeState state = {main, settings.includeStrays && !settings.straysAtLastMerge,
+                        settings.includeCookies && !settings.cookiesAtLastMerge, FALSE};
+
+    for (LONG row = 0; row < main->count; row++)
+        EntryAt(main, row)->status = STATUS_DELETED;
+    if (scan->count <= 0)
+        return 0;
+
+    // A main listing whose fill failed holds no pools and cannot take entries.
+    if (!main->records || !main->strings)
+        return ERROR_CODE_OUT_OF_MEMORY;
+    // An index whose last build ran out of memory is empty and would miss every
+    // key, appending the whole scan again.
+    DWORD result = EnsureIndexBuilt(&main->byLocalFile, main);
+    if (result == 0)
+        result = EnsureIndexBuilt(&main->byUrl, main);
+    if (result != 0)
+        return result;
+
+    for (LONG row = 0; row < scan->count; row++) {
+        result = MergeOne(&state, EntryAt(scan, row));
+        if (result != 0)
+            return result;
+    }
+
+    if (state.rebuildAtEnd) {
+        DiscardIndex(&main->byLocalFile);
+        return BuildIndex(&main->byLocalFile, main);
+    }
+    return 0;
+}
+
+void MarkStraysDeleted(Listing* listing)
+{
+    for (LONG row = 0; row < listing->count; row++) {
+        CacheEntry* entry = EntryAt(listing, row);
+        if (!entry->url)
+            entry->status = STATUS_DELETED;
+    }
+}
+
+void MarkCookiesDeleted(Listing* listing)
+{
+    for (LONG row = 0; row < listing->count; row++) {
+        CacheEntry* entry = EntryAt(listing, row);
+        if (entry->typeFlags & COOKIE_ENTRY_BIT)
+            entry->status = STATUS_DELETED;
+    }
+}
