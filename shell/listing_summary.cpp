@@ -1,0 +1,16 @@
+#include <windows.h>
+#include <commctrl.h>
+#include "listing_summary.h"
+#include "summary.h"
+#include "app_state.h"
+
+void ShowListingSummary(const Listing* listing)
+{
+    ListingSummary summary = SummarizeListing(listing);
+    char sizesText[SUMMARY_TEXT_BYTES];
+    char straysText[SUMMARY_TEXT_BYTES];
+    FormatListingSummary(&summary, sizesText, straysText);
+    SendMessageA(g_app.statusBar, SB_SETTEXTA, 0, (LPARAM)sizesText);
+    if (g_app.settings.includeStrays)
+        SendMessageA(g_app.statusBar, SB_SETTEXTA, 1, (LPARAM)straysText);
+}
