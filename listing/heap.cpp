@@ -3,10 +3,13 @@
 static LONG g_successesLeft = -1;
 static LONG g_requests = 0;
 static BOOL g_poison = FALSE;
+static DWORD g_largest = 0;
 
-static BOOL RequestAllowed()
+static BOOL RequestAllowed(DWORD bytes)
 {
     g_requests++;
+    if (bytes > g_largest)
+        g_largest = bytes;
     if (g_successesLeft < 0)
         return TRUE;
     if (g_successesLeft == 0)
@@ -17,7 +20,7 @@ static BOOL RequestAllowed()
 
 void* HeapGet(DWORD bytes)
 {
-    if (!RequestAllowed())
+    if (!RequestAllowed(bytes))
         return NULL;
     return HeapAlloc(GetProcessHeap(), 0, bytes ? bytes : 1);
 }
@@ -26,7 +29,7 @@ void* HeapResize(void* block, DWORD bytes)
 {
     if (!block)
         return HeapGet(bytes);
-    if (!RequestAllowed())
+    if (!RequestAllowed(bytes))
         return NULL;
     return HeapReAlloc(GetProcessHeap(), 0, block, bytes ? bytes : 1);
 }
@@ -45,5 +48,10 @@ void HeapRelease(void* block)
 
 void FailHeapAfter(LONG successes) { g_successesLeft = successes; }
 LONG HeapRequestCount() { return g_requests; }
-void ResetHeapRequestCount() { g_requests = 0; }
+void ResetHeapRequestCount()
+{
+    g_requests = 0;
+    g_largest = 0;
+}
+DWORD LargestHeapRequest() { return g_largest; }
 void PoisonReleasedHeap(BOOL on) { g_poison = on; }

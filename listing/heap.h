@@ -16,6 +16,9 @@ void FailHeapAfter(LONG successes);
 // Test seam: number of requests (successful or not) since the last reset.
 LONG HeapRequestCount();
 void ResetHeapRequestCount();
+// Test seam: the largest size asked for by one request since the last
+// ResetHeapRequestCount, whether or not it was granted.
+DWORD LargestHeapRequest();
 // Test seam: released blocks are overwritten with 0xDD first, so that a dangling
 // reference reads garbage instead of the old text.
 void PoisonReleasedHeap(BOOL on);
