@@ -1,0 +1,150 @@
+// Reading one record of a cache backup file into the growing record buffer.
+#include <string.h>
+#include "backup_reader.h"
+#include "heap.h"
+
+// The buffer holds 4,096 bytes, or the record plus that much for a longer record.
+static const DWORD BUFFER_ROOM = 4096;
+// Larger buffers are never asked for; the heap of a 32-bit process could not give them.
+static const ULONGLONG BUFFER_LIMIT = 0x7FFF0000;
+
+// The code of a system call that just failed; never 0, so that a failure cannot
+// pass for success.
+static DWORD FailedCallCode(DWORD fallback)
+{
+    DWORD code = GetLastError();
+    return code ? code : fallback;
+}
+
+// Bytes between the file position and the end of the file: 0 or the system's code.
+static DWORD BytesAhead(HANDLE file, ULONGLONG* ahead)
+{
+    LARGE_INTEGER size, position, here;
+    here.QuadPart = 0;
+    if (!GetFileSizeEx(file, &size) || !SetFilePointerEx(file, here, &position, FILE_CURRENT))
+        return FailedCallCode(ERROR_SEEK);
+    *ahead = position.QuadPart < size.QuadPart ? (ULONGLONG)(size.QuadPart - position.QuadPart) : 0;
+    return 0;
+}
+
+DWORD SkipBackupBytes(HANDLE file, ULONGLONG distance)
+{
+    ULONGLONG ahead;
+    DWORD code = BytesAhead(file, &ahead);
+    if (code != 0)
+        return code;
+    if (distance > ahead)
+        return ERROR_CODE_INVALID_DATA;
+    LARGE_INTEGER move;
+    move.QuadPart = (LONGLONG)distance;
+    if (!SetFilePointerEx(file, move, NULL, FILE_CURRENT))
+        return FailedCallCode(ERROR_SEEK);
+    return 0;
+}
+
+// Reads exactly `bytes` bytes: 0, 13 when the file ends first, or the system's code.
+static DWORD ReadExactly(HANDLE file, void* target, DWORD bytes)
+{
+    DWORD got = 0;
+    if (!ReadFile(file, target, bytes, &got, NULL))
+        return FailedCallCode(ERROR_READ_FAULT);
+    return got == bytes ? 0 : ERROR_CODE_INVALID_DATA;
+}
+
+DWORD RecordDword(const BackupRecordBuffer* buffer, DWORD offset)
+{
+    const BYTE* field = buffer->bytes + offset;
+    return field[0] | (field[1] << 8) | (field[2] << 16) | ((DWORD)field[3] << 24);
+}
+
+void ReleaseBackupRecordBuffer(BackupRecordBuffer* buffer)
+{
+    HeapRelease(buffer->bytes);
+    buffer->bytes = NULL;
+    buffer->capacity = 0;
+}
+
+// Makes room for a record of `length` bytes; the old contents are not kept. 0 or 8.
+static DWORD GrowBuffer(BackupRecordBuffer* buffer, DWORD length)
+{
+    if (length <= buffer->capacity)
+        return 0;
+    ULONGLONG capacity = length < BUFFER_ROOM ? BUFFER_ROOM : (ULONGLONG)length + BUFFER_ROOM;
+    if (capacity > BUFFER_LIMIT)
+        return ERROR_CODE_OUT_OF_MEMORY;
+    ReleaseBackupRecordBuffer(buffer);
+    buffer->bytes = (BYTE*)HeapGet((DWORD)capacity);
+    if (!buffer->bytes)
+        return ERROR_CODE_OUT_OF_MEMORY;
+    buffer->capacity = (DWORD)capacity;
+    return 0;
+}
+
+// The string at *position when `present`, else null; the position moves past its
+// NUL. A string whose NUL is not inside the record gives 13.
+static DWORD TakeString(const BackupRecordBuffer* buffer, BOOL present, DWORD* position, const char** text,
+                        DWORD* length)
+{
+    *text = NULL;
+    if (!present)
+        return 0;
+    const char* start = (const char*)buffer->bytes + *position;
+    DWORD room = buffer->length - *position;
+    DWORD measured = (DWORD)strnlen(start, room);
+    if (measured == room)
+        return ERROR_CODE_INVALID_DATA;
+    *text = start;
+    if (length)
+        *length = measured;
+    *position += measured + 1;
+    return 0;
+}
+
+// Finds the URL, extension and header text packed after the fixed part.
+static DWORD LocateStrings(BackupRecordBuffer* buffer)
+{
+    DWORD position = RECORD_FIXED_PART;
+    buffer->headerLength = 0;
+    DWORD code = TakeString(buffer, RecordDword(buffer, RECORD_URL) != 0, &position, &buffer->url, NULL);
+    if (code == 0)
+        code = TakeString(buffer, RecordDword(buffer, RECORD_EXTENSION) != 0, &position, &buffer->extension, NULL);
+    if (code == 0)
+        code = TakeString(buffer, RecordDword(buffer, RECORD_HEADER) != 0, &position, &buffer->header,
+                          &buffer->headerLength);
+    // Every entry of a listing that came from a backup file is known by its URL.
+    if (code == 0 && !buffer->url)
+        code = ERROR_CODE_INVALID_DATA;
+    return code;
+}
+
+DWORD ReadBackupRecord(BackupRecordBuffer* buffer, HANDLE file)
+{
+    buffer->url = buffer->extension = buffer->header = NULL;
+    buffer->headerLength = 0;
+    buffer->length = 0;
+
+    BYTE field[4];
+    DWORD code = ReadExactly(file, field, sizeof field);
+    if (code != 0)
+        return code;
+    DWORD length = field[0] | (field[1] << 8) | (field[2] << 16) | ((DWORD)field[3] << 24);
+    if (length == 0)
+        return ERROR_CODE_END_OF_FILE;
+    // Shorter than the fixed part, the read below would wrap or leave the previous
+    // record's fields in place; longer than the rest of the file, it could never be
+    // filled, and growing the buffer for it could wrap or exhaust the heap.
+    if (length < RECORD_FIXED_PART)
+        return ERROR_CODE_INVALID_DATA;
+    ULONGLONG ahead;
+    if ((code = BytesAhead(file, &ahead)) != 0)
+        return code;
+    if (length - 4 > ahead)
+        return ERROR_CODE_INVALID_DATA;
+
+    if ((code = GrowBuffer(buffer, length)) != 0)
+        return code;
+    if ((code = ReadExactly(file, buffer->bytes + 4, length - 4)) != 0)
+        return code;
+    buffer->length = length;
+    return LocateStrings(buffer);
+}
