@@ -15,6 +15,8 @@ struct MergeState {
     BOOL straysJustIncluded;    // new entries without URL are inserted as unchanged rows
     BOOL cookiesJustIncluded;   // new entries with a URL are inserted as unchanged rows
     BOOL rebuildAtEnd;          // byLocalFile holds entries under texts they no longer have
+    const char* crowdedFile;    // local-file key that a rebuild did not help, or null
+    const char* crowdedUrl;     // the same for byUrl
 };
 
 BOOL SameTime(const FILETIME& a, const FILETIME& b)
@@ -142,11 +144,29 @@ DWORD AppendNew(MergeState* state, const CacheEntry* s, DWORD fileSlot, DWORD ur
     return 0;
 }
 
+// LookupForInsert, except for a key whose run a rebuild has already failed to
+// shorten. Many records share one key (the empty local-file text of every entry
+// without a file, which the URL filter passes over), and a rebuild cannot part
+// them: without this, each new record under that key would rebuild the index.
+DWORD Lookup(MergeState* state, EntryIndex* index, const char** crowded, const char* key, EntryFilter accept,
+             const void* context, IndexLookup* lookup)
+{
+    if (key && *crowded && strcmp(key, *crowded) == 0) {
+        lookup->rebuilt = FALSE;
+        lookup->found = FindEntryIf(index, key, accept, context, &lookup->slot);
+        return 0;
+    }
+    DWORD result = LookupForInsert(index, state->main, key, accept, context, lookup);
+    if (result == 0 && lookup->rebuilt && !lookup->found && index->probes > REBUILD_PROBES)
+        *crowded = key;
+    return result;
+}
+
 DWORD MergeOne(MergeState* state, const CacheEntry* s)
 {
     Listing* main = state->main;
     IndexLookup byFile;
-    DWORD result = LookupForInsert(&main->byLocalFile, main, s->localFile, UrlsAgree, s, &byFile);
+    DWORD result = Lookup(state, &main->byLocalFile, &state->crowdedFile, s->localFile, UrlsAgree, s, &byFile);
     if (result != 0)
         return result;
     if (byFile.rebuilt)
@@ -155,7 +175,7 @@ DWORD MergeOne(MergeState* state, const CacheEntry* s)
         return ClassifyMatch(state, byFile.found, s);
 
     IndexLookup byUrl;
-    result = LookupForInsert(&main->byUrl, main, s->url, NULL, NULL, &byUrl);
+    result = Lookup(state, &main->byUrl, &state->crowdedUrl, s->url, NULL, NULL, &byUrl);
     if (result != 0)
         return result;
     if (byUrl.found)
@@ -169,7 +189,7 @@ DWORD MergeEntries(Listing* main, const Listing* scan)
 {
     const AppSettings& settings = g_app.settings;
     MergeState state = {main, settings.includeStrays && !settings.straysAtLastMerge,
-                        settings.includeCookies && !settings.cookiesAtLastMerge, FALSE};
+                        settings.includeCookies && !settings.cookiesAtLastMerge, FALSE, NULL, NULL};
 
     for (LONG row = 0; row < main->count; row++)
         EntryAt(main, row)->status = STATUS_DELETED;

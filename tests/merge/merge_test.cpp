@@ -301,6 +301,28 @@ TEST(Merge, EmptyLocalFilesPairOnlyWithTheirOwnUrl)
     EXPECT_STREQ(EntryAt(main.get(), 3)->url, "u4");
 }
 
+// Entries without a file share the empty text, which the URL filter passes over:
+// a rebuild cannot shorten that run, so it is not repeated for every new entry.
+TEST(Merge, SharedEmptyFileKeyRebuildsAtMostOnce)
+{
+    TestListing main, scan;
+    for (int i = 0; i < 30; i++)
+        Add(main.get(), ("http://h/" + std::to_string(i)).c_str(), "");
+    BuildIndexes(main.get());
+    for (int i = 0; i < 60; i++)
+        Add(scan.get(), ("http://h/" + std::to_string(i)).c_str(), "");
+    ResetHeapRequestCount();
+    ASSERT_EQ(MergeEntries(main.get(), scan.get()), 0u);
+    EXPECT_LE(HeapRequestCount(), 2);   // one rebuild and one record block, not thirty rebuilds
+    ASSERT_EQ(main->count, 60);
+    DWORD slot;
+    for (int i = 0; i < 60; i++) {
+        CacheEntry* row = EntryAt(main.get(), i);
+        EXPECT_EQ(row->status, i < 30 ? STATUS_UNCHANGED : STATUS_ADDED) << i;
+        EXPECT_EQ(FindEntry(&main->byUrl, row->url, &slot), row) << i;
+    }
+}
+
 TEST(Merge, EmptyScanMarksEverythingDeletedAndTouchesNoIndex)
 {
     TestListing main, scan;
