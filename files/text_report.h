@@ -4,8 +4,10 @@
 
 #include "listing.h"
 
-// Writes the report in the listing's current order. Gives 0, or the Win32 code of
-// the failure to create or write the file.
+// Writes the report in the listing's current order: two header lines, then one
+// line per entry, every line ending in CR LF. Gives 0, or the Win32 code of the
+// failure to create the file or of the first write that failed; a failed header
+// write does not stop the report, a failed entry line ends it.
 DWORD ExportListingText(const char* path, const Listing* listing);
 
 #endif

@@ -3,7 +3,6 @@
 #include <vector>
 #include "backup_reader.h"
 #include "backup_builder.h"
-#include "listing_builder.h"
 #include "heap.h"
 
 namespace {
@@ -77,25 +76,6 @@ TEST(BackupRecord, BufferGrowsOnlyForLongerRecords)
     EXPECT_EQ(exact.buffer.capacity, 8192u);
 }
 
-TEST(BackupRecord, StringsAreLocatedInOrder)
-{
-    BackupRecordSpec record;
-    record.url = "http://example.com/x.htm";
-    record.extension = "htm";
-    record.header = "HTTP/1.1 200 OK\r\n";
-    record.extra = "tail";
-    BackupFileSpec spec;
-    spec.records = {record};
-    OpenBackup backup;
-    ASSERT_TRUE(backup.Open(BackupFileBytes(spec)));
-    ASSERT_EQ(ReadBackupRecord(&backup.buffer, backup.handle), 0u);
-    EXPECT_STREQ(backup.buffer.url, "http://example.com/x.htm");
-    EXPECT_STREQ(backup.buffer.extension, "htm");
-    EXPECT_STREQ(backup.buffer.header, "HTTP/1.1 200 OK\r\n");
-    EXPECT_EQ(backup.buffer.headerLength, 17u);
-    EXPECT_EQ(RecordDword(&backup.buffer, RECORD_SIZE_LOW), 0u);
-}
-
 TEST(BackupRecord, ImpossibleLengthsAreRefusedBeforeReadingOrAllocating)
 {
     // Lengths below the fixed part would wrap (1 to 3) or keep stale fields (4 to
@@ -117,47 +97,4 @@ TEST(BackupRecord, ImpossibleLengthsAreRefusedBeforeReadingOrAllocating)
         EXPECT_EQ(backup.buffer.capacity, 0u);
         EXPECT_EQ(backup.Position(), 40);
     }
-}
-
-TEST(BackupRecord, LengthThatJustFitsIsReadAndOneMoreIsNot)
-{
-    BackupRecordSpec record;
-    std::string bytes = RecordBytes(record);
-    for (DWORD extra : {0u, 1u}) {
-        SCOPED_TRACE(extra);
-        std::string file = BackupFileBytes(BackupFileSpec()).substr(0, 36) + bytes;
-        PutDword(file, 36, (DWORD)bytes.size() + extra);
-        OpenBackup backup;
-        ASSERT_TRUE(backup.Open(file));
-        EXPECT_EQ(ReadBackupRecord(&backup.buffer, backup.handle), extra ? 13u : 0u);
-    }
-}
-
-TEST(BackupRecord, EndsAndTruncatedLengths)
-{
-    std::string head = BackupFileBytes(BackupFileSpec()).substr(0, 36);
-    struct Case { const char* name; std::string tail; DWORD result; };
-    const Case cases[] = {
-        {"zero length", std::string(4, '\0'), 38},
-        {"nothing left", "", 13},
-        {"two bytes of a length", std::string("\x50\0", 2), 13},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        OpenBackup backup;
-        ASSERT_TRUE(backup.Open(head + c.tail));
-        EXPECT_EQ(ReadBackupRecord(&backup.buffer, backup.handle), c.result);
-    }
-}
-
-TEST(BackupRecord, BufferThatCannotGrowGives8)
-{
-    HeapFailureGuard guard;
-    BackupFileSpec spec;
-    spec.records = {RecordOfLength(100)};
-    OpenBackup backup;
-    ASSERT_TRUE(backup.Open(BackupFileBytes(spec)));
-    FailHeapAfter(0);
-    EXPECT_EQ(ReadBackupRecord(&backup.buffer, backup.handle), 8u);
-    EXPECT_EQ(backup.buffer.capacity, 0u);
 }
