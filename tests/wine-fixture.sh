@@ -17,13 +17,14 @@ setup)
     wineboot --init >"$dir/wineboot.log" 2>&1 || { cat "$dir/wineboot.log"; exit 1; }
     wineserver -w </dev/null >/dev/null 2>&1
     wineserver -p </dev/null >/dev/null 2>&1
-    # Start the prefix's system processes now, detached from ctest's output pipes,
-    # which they would otherwise hold open after the first test ends.
-    wine cmd /c exit </dev/null >/dev/null 2>&1
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
     echo $! >"$dir/xvfb.pid"
     for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
     [ -s "$dir/display" ] || { echo "Xvfb did not start"; cat "$dir/xvfb.log"; exit 1; }
+    # Start the prefix's system processes now, detached from ctest's output pipes,
+    # which they would otherwise hold open after the first test ends. They get the
+    # display, or the first program that opens a window finds no display driver.
+    DISPLAY=":$(cat "$dir/display")" wine cmd /c exit </dev/null >/dev/null 2>&1
     echo "test prefix ready in $WINEPREFIX, display :$(cat "$dir/display")"
     ;;
 stop)
