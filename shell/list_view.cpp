@@ -1,0 +1,153 @@
+#include "list_view.h"
+#include "app_state.h"
+#include "column_table.h"
+#include "commands.h"
+#include "compaction.h"
+#include "entry_status.h"
+#include "entry_time.h"
+#include "ordering.h"
+
+// The one buffer every formatted cell is written into; the control copies the
+// text before it asks for the next cell.
+static char displayBuffer[32];
+
+BOOL InsertColumns()
+{
+    for (int i = 0; ColumnTable[i].caption; i++) {
+        LVCOLUMNA column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = g_app.settings.columnWidths[i];
+        column.pszText = (LPSTR)ColumnTable[i].caption;
+        column.iSubItem = i;
+        if (SendMessageA(g_app.listView, LVM_INSERTCOLUMNA, i, (LPARAM)&column) == -1)
+            return FALSE;
+    }
+    return TRUE;
+}
+
+static const char* StringCell(const char* text)
+{
+    return text ? text : "";
+}
+
+static const char* TimeCell(const FILETIME* time)
+{
+    FormatEntryTime(displayBuffer, time);
+    return displayBuffer;
+}
+
+const char* CellText(const CacheEntry* entry, int column)
+{
+    switch (column) {
+    case 0: wsprintfA(displayBuffer, "%d", entry->entryNumber); return displayBuffer;
+    case 1: return StringCell(entry->url);
+    case 2: return StatusCaption(entry->status);
+    case 3: return StringCell(entry->localFile);
+    case 4: wsprintfA(displayBuffer, "%u", entry->size); return displayBuffer;
+    case 5: return TimeCell(&entry->lastAccess);
+    case 6: return TimeCell(&entry->lastModified);
+    case 7: return TimeCell(&entry->lastSync);
+    case 8: wsprintfA(displayBuffer, "%8X", entry->typeFlags); return displayBuffer;
+    case 9: wsprintfA(displayBuffer, "%d", entry->hitRate); return displayBuffer;
+    case 10: wsprintfA(displayBuffer, "%d", entry->useCount); return displayBuffer;
+    case 11: wsprintfA(displayBuffer, "%u", entry->exemptDelta); return displayBuffer;
+    case 12: return TimeCell(&entry->expireTime);
+    case 13: return StringCell(entry->headerText);
+    default: return "*";
+    }
+}
+
+// Inserts the rows without touching the redraw state.
+static BOOL InsertRows(Listing* listing, BOOL newOnly)
+{
+    for (LONG i = 0; i < listing->count; i++) {
+        CacheEntry* entry = EntryAt(listing, i);
+        if (!entry)
+            break;
+        if (newOnly && entry->status < STATUS_ADDED)
+            continue;
+        if (entry->status == STATUS_ADDED_HIDDEN)
+            entry->status = STATUS_UNCHANGED;
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_STATE;
+        item.iItem = i;
+        item.pszText = LPSTR_TEXTCALLBACKA;
+        if (SendMessageA(g_app.listView, LVM_INSERTITEMA, 0, (LPARAM)&item) == -1)
+            return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible list view repaints after every inserted row; bulk changes are made
+// with redrawing off and end with one repaint.
+static void SuspendRedraw()
+{
+    SendMessageA(g_app.listView, WM_SETREDRAW, FALSE, 0);
+}
+
+static void ResumeRedraw()
+{
+    SendMessageA(g_app.listView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(g_app.listView, NULL, FALSE);
+}
+
+BOOL AddListRows(Listing* listing, BOOL newOnly)
+{
+    SuspendRedraw();
+    BOOL done = InsertRows(listing, newOnly);
+    ResumeRedraw();
+    return done;
+}
+
+DWORD RefreshAfterCompaction()
+{
+    Listing* main = &g_app.mainListing;
+    DWORD error = CompactListing(main);
+    if (error)
+        return error;
+    SortListing(main, g_app.settings.sortColumn, g_app.settings.sortDirection);
+    SuspendRedraw();
+    SendMessageA(g_app.listView, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(g_app.listView, LVM_SETITEMCOUNT, main->count, 0);
+    InsertRows(main, FALSE);
+    ResumeRedraw();
+    return 0;
+}
+
+static LRESULT OnGetDisplayInfo(NMLVDISPINFOA* info)
+{
+    const CacheEntry* entry = EntryAt(&g_app.mainListing, info->item.iItem);
+    if (entry)
+        info->item.pszText = (LPSTR)CellText(entry, info->item.iSubItem);
+    return 1;
+}
+
+// A click on the sorted column's header reverses the order; another column is
+// sorted in the direction in force.
+static void OnColumnClick(LONG column)
+{
+    AppSettings* settings = &g_app.settings;
+    if (column < 0 || column >= COLUMN_COUNT)
+        return;
+    if (column == settings->sortColumn)
+        settings->sortDirection = settings->sortDirection ? 0 : 1;
+    settings->sortColumn = column;
+    SortListing(&g_app.mainListing, column, settings->sortDirection);
+    InvalidateRect(g_app.listView, NULL, TRUE);
+}
+
+LRESULT OnListNotify(HWND window, WPARAM wParam, NMHDR* notification)
+{
+    switch (notification->code) {
+    case LVN_GETDISPINFOA:
+        return OnGetDisplayInfo((NMLVDISPINFOA*)notification);
+    case LVN_ITEMACTIVATE:
+        OpenEntry(window, ((NMITEMACTIVATE*)notification)->iItem);
+        break;
+    case LVN_COLUMNCLICK:
+        OnColumnClick(((NMLISTVIEW*)notification)->iSubItem);
+        break;
+    }
+    return DefWindowProcA(window, WM_NOTIFY, wParam, (LPARAM)notification);
+}

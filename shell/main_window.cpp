@@ -1,0 +1,81 @@
+#include "main_window.h"
+#include <commctrl.h>
+#include "app_state.h"
+#include "commands.h"
+#include "list_view.h"
+#include "resource.h"
+#include "settings.h"
+
+const char* const StatusInvitation = "Visit the Tallowmere web site for more free utilities";
+
+// Right edges of the two status bar parts; the second runs to the window's edge.
+static const int StatusParts[2] = {600, -1};
+
+void SetStdCursor(LPCSTR name)
+{
+    HCURSOR cursor = LoadCursorA(NULL, name);
+    if (cursor)
+        SetCursor(cursor);
+}
+
+// Builds the status bar, the list view and its columns, and sets the option
+// check marks; gives -1 (the window is not created) without a list view.
+static LRESULT OnCreate(HWND window, const CREATESTRUCTA* create)
+{
+    HMENU menu = GetMenu(window);
+    InitCommonControls();
+
+    g_app.statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, StatusInvitation, WS_CHILD | WS_VISIBLE,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window,
+                                      NULL, g_app.instance, NULL);
+    SendMessageA(g_app.statusBar, SB_SETPARTS, 2, (LPARAM)StatusParts);
+
+    g_app.listView = CreateWindowExA(0, WC_LISTVIEWA, "",
+                                     WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                                     0, 0, 0, 0, window, (HMENU)(INT_PTR)IDC_LIST_VIEW, create->hInstance, NULL);
+    SendMessageA(g_app.listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+    InsertColumns();
+
+    CheckOption(menu, IDM_INCLUDE_STRAYS, g_app.settings.includeStrays);
+    CheckOption(menu, IDM_INCLUDE_COOKIES, g_app.settings.includeCookies);
+    return g_app.listView ? 0 : -1;
+}
+
+// The status bar places itself along the bottom; the list view fills the rest.
+static void OnSize(WPARAM wParam, LPARAM lParam)
+{
+    int width = (short)LOWORD(lParam);
+    int height = (short)HIWORD(lParam);
+    SendMessageA(g_app.statusBar, WM_SIZE, wParam, lParam);
+    RECT status = {0, 0, 0, 0};
+    GetClientRect(g_app.statusBar, &status);
+    if (g_app.listView)
+        SetWindowPos(g_app.listView, NULL, 0, 0, width, height - status.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+static void OnDestroy(HWND window)
+{
+    SaveSettings(window);
+    PostQuitMessage(0);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate(window, (const CREATESTRUCTA*)lParam);
+    case WM_DESTROY:
+        OnDestroy(window);
+        return 0;
+    case WM_SIZE:
+        OnSize(wParam, lParam);
+        return 0;
+    case WM_NOTIFY:
+        return OnListNotify(window, wParam, (NMHDR*)lParam);
+    case WM_COMMAND:
+        OnCommand(window, LOWORD(wParam));
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,129 @@
+#include "startup.h"
+#include <commctrl.h>
+#include "app_state.h"
+#include "cache_scan.h"
+#include "entry_index.h"
+#include "list_view.h"
+#include "listing_summary.h"
+#include "main_window.h"
+#include "ordering.h"
+#include "resource.h"
+#include "settings.h"
+#include "strays.h"
+
+// Every message box of the start-up.
+const UINT STARTUP_BOX = MB_OK | MB_ICONWARNING | MB_SETFOREGROUND;
+
+void SetStartupDefaults(HINSTANCE instance)
+{
+    ZeroMemory(&g_app, sizeof(g_app));
+    g_app.instance = instance;
+    SetDefaultSettings(&g_app.settings);
+    g_app.openFileDialog = GetOpenFileNameA;
+    g_app.saveFileDialog = GetSaveFileNameA;
+    g_app.shellExecute = ShellExecuteA;
+}
+
+void LookUpSystemFunctions()
+{
+    HMODULE kernel = LoadLibraryA("KERNEL32.DLL");
+    if (kernel) {
+        g_app.freeSpaceQuery = (FreeSpaceQuery)(void*)GetProcAddress(kernel, "GetDiskFreeSpaceExA");
+        FreeLibrary(kernel);
+    }
+    // SHLWAPI stays loaded for as long as its danger check is in use.
+    HMODULE shlwapi = LoadLibraryA("SHLWAPI.DLL");
+    if (shlwapi) {
+        g_app.dangerCheck = (DangerCheck)(void*)GetProcAddress(shlwapi, "AssocIsDangerous");
+        if (g_app.dangerCheck)
+            g_app.shlwapi = shlwapi;
+        else
+            FreeLibrary(shlwapi);
+    }
+}
+
+BOOL RegisterMainClass()
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = g_app.instance;
+    windowClass.hIcon = LoadIconA(g_app.instance, MAKEINTRESOURCEA(IDI_BRINDLEWICK));
+    windowClass.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    windowClass.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+    windowClass.lpszClassName = MAIN_WINDOW_CLASS;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+HWND CreateMainWindow(int showCommand)
+{
+    WindowParams* params = &g_app.settings.window;
+    params->showCommand = (DWORD)showCommand;
+    return CreateWindowExA(params->exStyle, MAIN_WINDOW_CLASS, params->title, params->style, params->x,
+                           params->y, params->width, params->height, NULL, NULL, g_app.instance, NULL);
+}
+
+void RunFirstScan(HWND window)
+{
+    Listing* main = &g_app.mainListing;
+    main->clusterSize = 0;
+    ScanCache(main);
+    if (main->error)
+        MessageBoxA(window, "Error during initial cache read", NULL, STARTUP_BOX);
+    // A scan that ran out of memory left the listing without pools; give it fresh
+    // ones so that the next scan can be merged into it.
+    if (!main->records)
+        InitListing(main);
+    BuildIndex(&main->byLocalFile, main);
+    BuildIndex(&main->byUrl, main);
+    if (g_app.settings.includeStrays)
+        ScanStrays(main);
+    SortListing(main, g_app.settings.sortColumn, g_app.settings.sortDirection);
+    // Later scans reuse this measurement.
+    g_app.scanListing.clusterSize = main->clusterSize;
+
+    SendMessageA(g_app.listView, LVM_SETITEMCOUNT, main->count, 0);
+    AddListRows(main, FALSE);
+    ShowListingSummary(main);
+}
+
+HWND StartUp(HINSTANCE instance, int showCommand)
+{
+    SetStartupDefaults(instance);
+    LookUpSystemFunctions();
+    LoadSettings();
+    if (!RegisterMainClass()) {
+        MessageBoxA(NULL, "Couldn't register app - aborting!", NULL, STARTUP_BOX);
+        return NULL;
+    }
+    HWND window = CreateMainWindow(showCommand);
+    if (!window) {
+        MessageBoxA(NULL, "Couldn't open application window - aborting!", NULL, STARTUP_BOX);
+        return NULL;
+    }
+    // The empty window is on screen before the scan starts.
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    RunFirstScan(window);
+    return window;
+}
+
+int RunMessageLoop()
+{
+    MSG message = {};
+    while (GetMessageA(&message, NULL, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return (int)message.wParam;
+}
+
+void ShutDown()
+{
+    FreeListing(&g_app.mainListing);
+    if (g_app.dangerCheck) {
+        FreeLibrary(g_app.shlwapi);
+        g_app.dangerCheck = NULL;
+        g_app.shlwapi = NULL;
+    }
+}
