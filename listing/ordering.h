@@ -14,7 +14,7 @@ extern const EntryComparator EntryComparators[SORT_COLUMNS];
 extern DWORD SortDescending;
 
 // Sorts the rows by a column (0..13) in a direction (0 ascending, else descending).
-// An empty listing or a negative column changes nothing.
+// An empty listing or a column outside 0..13 changes nothing, SortDescending included.
 void SortListing(Listing* listing, LONG column, DWORD direction);
 
 #endif

@@ -15,21 +15,20 @@ CacheEntry* Add(Listing* listing, const char* url, DWORD size, LONG status = 1, 
     return e;
 }
 
-std::string SizesText(const ListingSummary& summary)
-{
+struct Texts {
     char sizes[SUMMARY_TEXT_BYTES];
     char strays[SUMMARY_TEXT_BYTES];
-    FormatListingSummary(&summary, sizes, strays);
-    return sizes;
+};
+
+Texts Format(const ListingSummary& summary)
+{
+    Texts texts;
+    FormatListingSummary(&summary, texts.sizes, texts.strays);
+    return texts;
 }
 
-std::string StraysText(const ListingSummary& summary)
-{
-    char sizes[SUMMARY_TEXT_BYTES];
-    char strays[SUMMARY_TEXT_BYTES];
-    FormatListingSummary(&summary, sizes, strays);
-    return strays;
-}
+std::string SizesText(const ListingSummary& summary) { return Format(summary).sizes; }
+std::string StraysText(const ListingSummary& summary) { return Format(summary).strays; }
 
 }  // namespace
 
