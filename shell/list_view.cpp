@@ -100,6 +100,16 @@ BOOL AddListRows(Listing* listing, BOOL newOnly)
     return done;
 }
 
+BOOL ReplaceListRows(Listing* listing)
+{
+    SuspendRedraw();
+    SendMessageA(g_app.listView, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(g_app.listView, LVM_SETITEMCOUNT, listing->count, 0);
+    BOOL done = InsertRows(listing, FALSE);
+    ResumeRedraw();
+    return done;
+}
+
 DWORD RefreshAfterCompaction()
 {
     Listing* main = &g_app.mainListing;
@@ -107,11 +117,7 @@ DWORD RefreshAfterCompaction()
     if (error)
         return error;
     SortListing(main, g_app.settings.sortColumn, g_app.settings.sortDirection);
-    SuspendRedraw();
-    SendMessageA(g_app.listView, LVM_DELETEALLITEMS, 0, 0);
-    SendMessageA(g_app.listView, LVM_SETITEMCOUNT, main->count, 0);
-    InsertRows(main, FALSE);
-    ResumeRedraw();
+    ReplaceListRows(main);
     return 0;
 }
 

@@ -13,6 +13,9 @@ BOOL InsertColumns();
 // Adds a row per entry of the listing, or with `newOnly` per Added entry only,
 // with redrawing off meanwhile; gives 0 at the first row the control refuses.
 BOOL AddListRows(Listing* listing, BOOL newOnly);
+// Drops every row and adds one per entry of the listing, with redrawing off
+// meanwhile and one repaint at the end; gives 0 when the control refused a row.
+BOOL ReplaceListRows(Listing* listing);
 // The main window's WM_NOTIFY.
 LRESULT OnListNotify(HWND window, WPARAM wParam, NMHDR* notification);
 // Drops the Deleted entries of the main listing, re-sorts it and rebuilds the

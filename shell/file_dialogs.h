@@ -1,0 +1,17 @@
+// The two common file dialogs: the backup file to read and the report to write.
+#ifndef BRINDLEWICK_FILE_DIALOGS_H
+#define BRINDLEWICK_FILE_DIALOGS_H
+
+#include <windows.h>
+
+// Bytes of the file name buffer of either dialog.
+const DWORD FILE_NAME_BYTES = 512;
+
+// Asks for a cache backup file; `path` (FILE_NAME_BYTES) receives its name. False
+// when the user cancelled or the dialog failed.
+BOOL AskBackupFilePath(HWND owner, char* path);
+// Asks where to save the report, starting from the name in `path`
+// (FILE_NAME_BYTES); an existing file is replaced only after the dialog asked.
+BOOL AskReportPath(HWND owner, char* path);
+
+#endif

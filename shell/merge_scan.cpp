@@ -1,0 +1,71 @@
+#include "merge_scan.h"
+#include "app_state.h"
+#include "entry_index.h"
+#include "list_view.h"
+#include "listing_summary.h"
+#include "main_window.h"
+#include "merge.h"
+#include "messages.h"
+#include "ordering.h"
+#include "strays.h"
+
+// Marks the rows of the kinds switched off since the last merge as Deleted; gives
+// whether any kind was.
+static BOOL MarkSwitchedOffKinds(Listing* main)
+{
+    const AppSettings* settings = &g_app.settings;
+    BOOL drop = FALSE;
+    if (!settings->includeStrays && settings->straysAtLastMerge) {
+        MarkStraysDeleted(main);
+        drop = TRUE;
+    }
+    if (!settings->includeCookies && settings->cookiesAtLastMerge) {
+        MarkCookiesDeleted(main);
+        drop = TRUE;
+    }
+    return drop;
+}
+
+void MergeScan(HWND window)
+{
+    AppSettings* settings = &g_app.settings;
+    Listing* main = &g_app.mainListing;
+    Listing* scan = &g_app.scanListing;
+
+    // A scan that broke off holds only part of the cache; merging it would mark
+    // every entry it did not reach Deleted.
+    if (scan->error) {
+        ShowWarning(window, "Error reading cache");
+        FreeListing(scan);
+        SetStdCursor(IDC_ARROW);
+        return;
+    }
+
+    BuildIndex(&scan->byLocalFile, scan);
+    BuildIndex(&scan->byUrl, scan);
+    if (settings->includeStrays)
+        ScanStrays(scan);
+
+    // Rows of a kind switched off leave before the merge, together with the rows
+    // earlier merges marked Deleted, so they vanish instead of showing as Deleted.
+    BOOL drop = MarkSwitchedOffKinds(main);
+    if (drop)
+        RefreshAfterCompaction();
+
+    MergeEntries(main, scan);
+    // A first scan without any file to measure left the main listing without a
+    // cluster size; take the scan's.
+    if (!main->clusterSize)
+        main->clusterSize = scan->clusterSize;
+    FreeListing(scan);
+
+    SortListing(main, settings->sortColumn, settings->sortDirection);
+    AddListRows(main, TRUE);
+    ShowListingSummary(main);
+    if (!drop)
+        InvalidateRect(g_app.listView, NULL, FALSE);
+
+    settings->straysAtLastMerge = settings->includeStrays;
+    settings->cookiesAtLastMerge = settings->includeCookies;
+    SetStdCursor(IDC_ARROW);
+}

@@ -1,0 +1,13 @@
+// Folding the scan listing into the listing on screen: the rescan flow shared by
+// "Scan Cache" and "Load as a Subsequent Scan".
+#ifndef BRINDLEWICK_MERGE_SCAN_H
+#define BRINDLEWICK_MERGE_SCAN_H
+
+#include <windows.h>
+
+// Merges the freshly filled scan listing into the main listing, shows every row's
+// new status and frees the scan listing. A scan that reported an error is not
+// merged: the user is told and the main listing stays as it was.
+void MergeScan(HWND window);
+
+#endif

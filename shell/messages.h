@@ -1,0 +1,16 @@
+// Warnings shown over the main window.
+#ifndef BRINDLEWICK_MESSAGES_H
+#define BRINDLEWICK_MESSAGES_H
+
+#include <windows.h>
+
+// The type of every warning: an OK button, the warning icon, brought to the front.
+const UINT WARNING_BOX = MB_OK | MB_ICONWARNING | MB_SETFOREGROUND;
+
+// A warning with the system's default caption.
+void ShowWarning(HWND owner, const char* text);
+// A warning that names a file and tells, in the system's words, what went wrong
+// with it: `what` "path".  followed by the text of the Win32 error code.
+void ShowFileError(HWND owner, const char* what, const char* path, DWORD code);
+
+#endif
