@@ -10,7 +10,7 @@ const UINT WARNING_BOX = MB_OK | MB_ICONWARNING | MB_SETFOREGROUND;
 // A warning with the system's default caption.
 void ShowWarning(HWND owner, const char* text);
 // A warning that names a file and tells, in the system's words, what went wrong
-// with it: `what` "path".  followed by the text of the Win32 error code.
+// with it: `what` "path". then, after a blank line, the system's text for `code`.
 void ShowFileError(HWND owner, const char* what, const char* path, DWORD code);
 
 #endif
