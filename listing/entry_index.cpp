@@ -110,3 +110,27 @@ void EnterAtSlot(EntryIndex* index, DWORD slot, CacheEntry* entry)
     if (slot != NO_SLOT && slot < index->tableSize)
         index->slots[slot] = entry;
 }
+
+// The table size a build over the listing as it stands would give.
+static ULONGLONG BuiltTableSize(const Listing* listing)
+{
+    ULONGLONG size = 5 * (ULONGLONG)(listing->count > 0 ? listing->count : 0);
+    return size < MIN_INDEX_SLOTS ? MIN_INDEX_SLOTS : size;
+}
+
+BOOL RebuildGrowsIndex(const EntryIndex* index, const Listing* listing)
+{
+    ULONGLONG now = index->tableSize;
+    return BuiltTableSize(listing) >= now + now / 5;
+}
+
+DWORD LookupForAppend(EntryIndex* index, const Listing* listing, const char* key, EntryFilter accept,
+                      const void* context, IndexLookup* lookup)
+{
+    if (index->tableSize != 0 && !RebuildGrowsIndex(index, listing)) {
+        lookup->rebuilt = FALSE;
+        lookup->found = FindEntryIf(index, key, accept, context, &lookup->slot);
+        return 0;
+    }
+    return LookupForInsert(index, listing, key, accept, context, lookup);
+}

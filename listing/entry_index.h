@@ -42,4 +42,17 @@ DWORD LookupForInsert(EntryIndex* index, const Listing* listing, const char* key
 // Enters a record at the slot a lookup offered; nothing happens for NO_SLOT.
 void EnterAtSlot(EntryIndex* index, DWORD slot, CacheEntry* entry);
 
+// Whether a rebuild now would give the index at least a fifth more slots than it
+// has. Rebuilt at about its present size, an index lays its records out about as
+// before: keys that differ only in a digit or two ("name[1].htm", "name[2].htm")
+// hash to neighbouring slots whatever the table size, so a long probe run that
+// asked for the rebuild is still there afterwards.
+BOOL RebuildGrowsIndex(const EntryIndex* index, const Listing* listing);
+// LookupForInsert for an operation that keeps appending records to the listing (a
+// merge, a stray scan): the rebuild for a long miss is made only when it grows the
+// index by a fifth, so that such an operation rebuilds a few times as the listing
+// grows instead of once per record that lands in a crowded run.
+DWORD LookupForAppend(EntryIndex* index, const Listing* listing, const char* key, EntryFilter accept,
+                      const void* context, IndexLookup* lookup);
+
 #endif

@@ -144,7 +144,7 @@ DWORD AppendNew(MergeState* state, const CacheEntry* s, DWORD fileSlot, DWORD ur
     return 0;
 }
 
-// LookupForInsert, except for a key whose run a rebuild has already failed to
+// LookupForAppend, except for a key whose run a rebuild has already failed to
 // shorten. Many records share one key (the empty local-file text of every entry
 // without a file, which the URL filter passes over), and a rebuild cannot part
 // them: without this, each new record under that key would rebuild the index.
@@ -156,7 +156,7 @@ DWORD Lookup(MergeState* state, EntryIndex* index, const char** crowded, const c
         lookup->found = FindEntryIf(index, key, accept, context, &lookup->slot);
         return 0;
     }
-    DWORD result = LookupForInsert(index, state->main, key, accept, context, lookup);
+    DWORD result = LookupForAppend(index, state->main, key, accept, context, lookup);
     if (result == 0 && lookup->rebuilt && !lookup->found && index->probes > REBUILD_PROBES)
         *crowded = key;
     return result;

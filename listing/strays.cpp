@@ -70,7 +70,7 @@ static void FillStray(CacheEntry* entry, const WIN32_FIND_DATAA* found, LONG ent
 static DWORD AddStrayUnlessNamed(Listing* listing, const char* path, const WIN32_FIND_DATAA* found, LONG* added)
 {
     IndexLookup lookup;
-    DWORD result = LookupForInsert(&listing->byLocalFile, listing, path, NULL, NULL, &lookup);
+    DWORD result = LookupForAppend(&listing->byLocalFile, listing, path, NULL, NULL, &lookup);
     if (result != 0)
         return result;
     if (lookup.found)
