@@ -3,11 +3,12 @@
 #include "collation_sort.h"
 #include "ordering.h"
 #include "heap.h"
+#include "plain_sort_keys.h"
 
-// Compared byte for byte, these keys order texts as lstrcmpiA does.
-static const DWORD KEY_FLAGS = LCMAP_SORTKEY | NORM_IGNORECASE;
 // Largest key block asked for; beyond it the comparator sort takes over.
 static const ULONGLONG KEY_BLOCK_LIMIT = 0x7FFFFFFF;
+// Plain keys checked against the system's in every sort.
+static const DWORD KEYS_CHECKED = 8;
 
 struct KeyedRow {
     CacheEntry* entry;
@@ -21,24 +22,79 @@ static const char* TextOf(const CollationColumn* column, const CacheEntry* entry
     return text ? text : "";
 }
 
+static DWORD BigEndian(const BYTE* bytes)
+{
+    return (DWORD)bytes[0] << 24 | (DWORD)bytes[1] << 16 | (DWORD)bytes[2] << 8 | bytes[3];
+}
+
+// Byte order, four bytes at a time: keys of one column share long beginnings.
 static int CompareKeys(const KeyedRow& a, const KeyedRow& b)
 {
-    int order = memcmp(a.key, b.key, std::min(a.length, b.length));
-    if (order != 0)
-        return order;
+    DWORD common = std::min(a.length, b.length);
+    DWORD at = 0;
+    for (; at + 4 <= common; at += 4) {
+        DWORD x = BigEndian(a.key + at);
+        DWORD y = BigEndian(b.key + at);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    for (; at < common; at++)
+        if (a.key[at] != b.key[at])
+            return a.key[at] < b.key[at] ? -1 : 1;
     return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
+}
+
+// Length of the key of `text`: made from the table of plain characters when it can
+// be, else measured by the system; 0 when the system cannot make it.
+static DWORD KeyLength(const char* text)
+{
+    DWORD length = PlainKeyLength(text);
+    if (length)
+        return length;
+    int measured = LCMapStringA(LOCALE_USER_DEFAULT, SORT_KEY_FLAGS, text, -1, NULL, 0);
+    return measured > 0 ? (DWORD)measured : 0;
+}
+
+// Writes the key of `text` into `room` bytes; gives its length, or 0.
+static DWORD WriteKey(const char* text, BYTE* key, DWORD room)
+{
+    DWORD length = PlainKeyLength(text);
+    if (length && length <= room) {
+        WritePlainKey(text, key);
+        return length;
+    }
+    int written = LCMapStringA(LOCALE_USER_DEFAULT, SORT_KEY_FLAGS, text, -1, (LPSTR)key, (int)room);
+    return written > 0 ? (DWORD)written : 0;
+}
+
+// Whether the first few keys made from the table are the system's own.
+static BOOL PlainKeysAgree(KeyedRow* keyed, DWORD count, const CollationColumn* column)
+{
+    BYTE system[1024];
+    DWORD checked = 0;
+    for (DWORD i = 0; i < count && checked < KEYS_CHECKED; i++) {
+        const char* text = TextOf(column, keyed[i].entry);
+        if (!PlainKeyLength(text) || keyed[i].length > sizeof system)
+            continue;
+        int length = LCMapStringA(LOCALE_USER_DEFAULT, SORT_KEY_FLAGS, text, -1, (LPSTR)system, sizeof system);
+        if (length != (int)keyed[i].length || memcmp(system, keyed[i].key, keyed[i].length) != 0)
+            return FALSE;
+        checked++;
+    }
+    return TRUE;
 }
 
 // Makes every row's key in one block: a first pass measures them, a second writes
 // them behind the row array. Null when the block cannot be had or a key cannot be made.
 static KeyedRow* MakeKeys(void** rows, DWORD count, const CollationColumn* column)
 {
+    PreparePlainKeys();
     ULONGLONG bytes = (ULONGLONG)count * sizeof(KeyedRow);
     for (DWORD i = 0; i < count; i++) {
-        int length = LCMapStringA(LOCALE_USER_DEFAULT, KEY_FLAGS, TextOf(column, (CacheEntry*)rows[i]), -1, NULL, 0);
-        if (length <= 0)
+        DWORD length = KeyLength(TextOf(column, (CacheEntry*)rows[i]));
+        if (length == 0)
             return NULL;
-        bytes += (DWORD)length;
+        bytes += length;
     }
     if (bytes > KEY_BLOCK_LIMIT)
         return NULL;
@@ -50,16 +106,21 @@ static KeyedRow* MakeKeys(void** rows, DWORD count, const CollationColumn* colum
     BYTE* end = (BYTE*)keyed + bytes;
     for (DWORD i = 0; i < count; i++) {
         CacheEntry* entry = (CacheEntry*)rows[i];
-        int length = LCMapStringA(LOCALE_USER_DEFAULT, KEY_FLAGS, TextOf(column, entry), -1, (LPSTR)next,
-                                  (int)(end - next));
-        if (length <= 0) {
+        DWORD length = WriteKey(TextOf(column, entry), next, (DWORD)(end - next));
+        if (length == 0) {
             HeapRelease(keyed);
             return NULL;
         }
         keyed[i].entry = entry;
         keyed[i].key = next;
-        keyed[i].length = (DWORD)length;
+        keyed[i].length = length;
         next += length;
+    }
+    // A table that ever disagrees with the system is dropped, and the keys made again.
+    if (!PlainKeysAgree(keyed, count, column)) {
+        HeapRelease(keyed);
+        DisablePlainKeys();
+        return MakeKeys(rows, count, column);
     }
     return keyed;
 }

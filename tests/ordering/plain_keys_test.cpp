@@ -1,0 +1,58 @@
+// Collation keys made from the learned table are the system's own, byte for byte.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include <windows.h>
+#include "plain_sort_keys.h"
+
+namespace {
+
+std::vector<BYTE> SystemKey(const std::string& text)
+{
+    int length = LCMapStringA(LOCALE_USER_DEFAULT, SORT_KEY_FLAGS, text.c_str(), -1, NULL, 0);
+    std::vector<BYTE> key(length > 0 ? length : 0);
+    LCMapStringA(LOCALE_USER_DEFAULT, SORT_KEY_FLAGS, text.c_str(), -1, (LPSTR)key.data(), length);
+    return key;
+}
+
+std::vector<BYTE> TableKey(const std::string& text)
+{
+    std::vector<BYTE> key(PlainKeyLength(text.c_str()));
+    if (!key.empty())
+        WritePlainKey(text.c_str(), key.data());
+    return key;
+}
+
+}  // namespace
+
+TEST(PlainSortKeys, PrintableTextsGetTheSystemsKey)
+{
+    PreparePlainKeys();
+    std::vector<std::string> texts = {
+        "", "a", "Z", "http://www.example.com/en-us/index.htm?a=1&b=two", "O'Neil", "co-op", "coop", "--", "-a-",
+        "it's-a--b'c", "C:\\Users\\x\\Content.IE5\\K3J9Q2XA\\logo[12].gif", "HTTP/1.1 200 OK  Content-Type: text/html",
+        "~!@#$%^&*()_+`{}|[]:;\"<>,.?/ =", "0123456789", "Cookie:user@example.org/",
+    };
+    std::string printable;
+    for (int c = 0x20; c <= 0x7E; c++)
+        printable += (char)c;
+    texts.push_back(printable);
+    std::string longText(600, 'q');
+    for (size_t at : {0, 255, 256, 300, 599})
+        longText[at] = at % 2 ? '-' : '\'';
+    texts.push_back(longText);
+
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        std::vector<BYTE> key = TableKey(text);
+        ASSERT_FALSE(key.empty());
+        EXPECT_EQ(key, SystemKey(text));
+    }
+}
+
+TEST(PlainSortKeys, TextsWithOtherCharactersAreLeftToTheSystem)
+{
+    PreparePlainKeys();
+    for (const char* text : {"caf\xe9", "stra\xdf" "e", "\xe6on", "tab\there", "a\x01" "b", "\x7f", "\xa0"})
+        EXPECT_EQ(PlainKeyLength(text), 0u) << text;
+}
