@@ -1,5 +1,23 @@
 #include "entry_time.h"
 
+// The decimal digits of `value`, at least `digits` of them with leading zeros.
+static char* PutDecimal(char* out, unsigned value, int digits)
+{
+    char reversed[8];
+    int count = 0;
+    do {
+        reversed[count++] = (char)('0' + value % 10);
+        value /= 10;
+    } while (value && count < 8);
+    for (; count < digits; digits--)
+        *out++ = '0';
+    while (count)
+        *out++ = reversed[--count];
+    return out;
+}
+
+// The text of "%04d/%02d/%02d %d:%02d.%02d", made by hand: the list view asks for a
+// date per visible cell and the report writes one per line.
 void FormatEntryTime(char* text, const FILETIME* time)
 {
     SYSTEMTIME parts;
@@ -7,8 +25,18 @@ void FormatEntryTime(char* text, const FILETIME* time)
         lstrcpyA(text, "None");
         return;
     }
-    wsprintfA(text, "%04d/%02d/%02d %d:%02d.%02d", parts.wYear, parts.wMonth, parts.wDay,
-              parts.wHour, parts.wMinute, parts.wSecond);
+    char* out = PutDecimal(text, parts.wYear, 4);
+    *out++ = '/';
+    out = PutDecimal(out, parts.wMonth, 2);
+    *out++ = '/';
+    out = PutDecimal(out, parts.wDay, 2);
+    *out++ = ' ';
+    out = PutDecimal(out, parts.wHour, 1);
+    *out++ = ':';
+    out = PutDecimal(out, parts.wMinute, 2);
+    *out++ = '.';
+    out = PutDecimal(out, parts.wSecond, 2);
+    *out = '\0';
 }
 
 void LocalTime(const FILETIME* utc, FILETIME* local)
