@@ -1,226 +1,169 @@
+// Files in the cache's subfolders that no entry names join the listing as strays.
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
+#include <string.h>
 #include <vector>
-#include <windows.h>
-#include "strays.h"
-#include "app_state.h"
-#include "cache_scan.h"
+#include "cache_seed.h"
 #include "entry_index.h"
 #include "heap.h"
-#include "cache_seed.h"
 #include "listing_builder.h"
-#include "stray_files.h"
+#include "strays.h"
 
 namespace {
 
-const FILETIME NO_TIME = {0, 0};
-
-// The real cache with one entry, whose subfolder and the other subfolders tests fill.
-struct StrayFixture : ::testing::Test {
-    Listing listing = {};
-    MadeFiles made;
-    std::string anchorFile;
-    std::string cacheFolder;
-    std::string anchorFolder;               // with trailing backslash
-    std::vector<std::string> otherFolders;  // with trailing backslash
+// A cache folder of its own, C:\stray-cache\, with subfolders a and b; the entry of
+// a\anchor.htm leads the scan there. Everything made is removed at the end.
+struct Strays : ::testing::Test {
+    const std::string root = "C:\\stray-cache\\";
+    std::vector<std::string> made;
+    TestListing listing;
 
     void SetUp() override
     {
-        ClearUrlCache();
-        g_app.settings.includeCookies = 0;
-        g_app.freeSpaceQuery = GetDiskFreeSpaceExA;
-        SeedEntry anchor;
-        anchor.url = "http://example.com/anchor.htm";
-        anchorFile = SeedCacheEntry(anchor);
-        ASSERT_NE(anchorFile, "");
-        cacheFolder = CacheFolderOf(anchorFile);
-        for (const std::string& name : SubfolderNames(cacheFolder)) {
-            std::string folder = cacheFolder + name + "\\";
-            if (anchorFile.compare(0, folder.size(), folder) == 0)
-                anchorFolder = folder;
-            else
-                otherFolders.push_back(folder);
-        }
-        ASSERT_NE(anchorFolder, "");
-        ASSERT_GE(otherFolders.size(), 2u);
+        ASSERT_TRUE(Folder("") && Folder("a") && Folder("b") && File("a\\anchor.htm"));
+        AddEntry(listing.get(), "http://example.com/anchor.htm", (root + "a\\anchor.htm").c_str());
+        listing->error = 1234;
     }
     void TearDown() override
     {
-        FailHeapAfter(-1);
-        FreeListing(&listing);
+        for (auto path = made.rbegin(); path != made.rend(); ++path)
+            DeleteFileA(path->c_str()) || RemoveDirectoryA(path->c_str());
     }
-    void ScanWithIndexes()
+    bool Folder(const std::string& name)
     {
-        ScanCache(&listing);
-        ASSERT_EQ(listing.error, 0u);
-        ASSERT_EQ(BuildIndex(&listing.byLocalFile, &listing), 0u);
-        ASSERT_EQ(BuildIndex(&listing.byUrl, &listing), 0u);
+        made.push_back(root + name);
+        return CreateDirectoryA(made.back().c_str(), NULL);
+    }
+    // A file of `size` bytes, sparse beyond what is written, with the given times.
+    bool File(const std::string& name, ULONGLONG size = 1, FILETIME access = {}, FILETIME write = {})
+    {
+        made.push_back(root + name);
+        HANDLE file = CreateFileA(made.back().c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        LARGE_INTEGER end;
+        end.QuadPart = (LONGLONG)size;
+        bool ok = file != INVALID_HANDLE_VALUE && SetFilePointerEx(file, end, NULL, FILE_BEGIN) &&
+                  SetEndOfFile(file) && SetFileTime(file, NULL, &access, &write);
+        CloseHandle(file);
+        return ok;
+    }
+    std::set<std::string> StrayPaths()
+    {
+        std::set<std::string> paths;
+        for (LONG row = 0; row < listing->count; row++)
+            if (!EntryAt(listing.get(), row)->url)
+                paths.insert(EntryAt(listing.get(), row)->localFile);
+        return paths;
     }
 };
 
-std::vector<CacheEntry*> Strays(const Listing* listing)
-{
-    std::vector<CacheEntry*> strays;
-    for (LONG row = 0; row < listing->count; row++)
-        if (!EntryAt(listing, row)->url)
-            strays.push_back(EntryAt(listing, row));
-    return strays;
-}
-
-std::set<std::string> StrayPaths(const Listing* listing)
-{
-    std::set<std::string> paths;
-    for (CacheEntry* entry : Strays(listing))
-        paths.insert(entry->localFile);
-    return paths;
-}
-
-bool SameTime(const FILETIME& a, const FILETIME& b)
-{
-    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
-}
-
 }  // namespace
 
-TEST_F(StrayFixture, FilesOfTheSubfoldersJoinWithTheirFileFields)
+TEST_F(Strays, FilesOfTheSubfoldersJoinWithTheirFileFields)
 {
-    struct Made { std::string path; ULONGLONG size; FILETIME access; FILETIME write; FILETIME lastAccess; };
-    std::vector<Made> strays = {
-        {anchorFolder + "loose.bin", 5000, MakeFileTime(2005, 3, 1), MakeFileTime(2005, 2, 1, 10, 20, 30),
-         MakeFileTime(2005, 3, 1, 23, 59, 59)},
-        {otherFolders[0] + "noon.txt", 0, MakeFileTime(2005, 3, 1, 12), MakeFileTime(2004, 1, 1),
-         MakeFileTime(2005, 3, 2, 11, 59, 59)},
-        // Only the low 32 bits of a size beyond 4 GiB are kept.
-        {otherFolders[0] + "big.bin", 0x100000000ULL + 7, MakeFileTime(2006, 1, 1), MakeFileTime(2006, 1, 1),
-         MakeFileTime(2006, 1, 1, 23, 59, 59)},
-        // The file system cannot hold "desktop.ini" and "Desktop.ini" in one folder, so
-        // each lies in a folder of its own: only the exact lower-case name is left out.
-        {otherFolders[1] + "Desktop.ini", 10, MakeFileTime(2007, 1, 1), MakeFileTime(2007, 1, 1),
-         MakeFileTime(2007, 1, 1, 23, 59, 59)},
+    const FILETIME written = MakeFileTime(2004, 1, 2, 3, 4, 5);
+    struct Made { const char* name; ULONGLONG size; FILETIME access, lastAccess; } strays[] = {
+        {"a\\loose.bin", 5000, MakeFileTime(2005, 3, 1), MakeFileTime(2005, 3, 1, 23, 59, 59)},
+        {"b\\noon.txt", 0, MakeFileTime(2005, 3, 1, 12), MakeFileTime(2005, 3, 2, 11, 59, 59)},
+        {"b\\big.bin", 0x100000007ULL, MakeFileTime(2006, 1, 1), MakeFileTime(2006, 1, 1, 23, 59, 59)},
+        {"b\\Desktop.ini", 10, MakeFileTime(2007, 1, 1), MakeFileTime(2007, 1, 1, 23, 59, 59)},
+        {"a\\CaseFile.txt", 1, MakeFileTime(2007, 1, 1), MakeFileTime(2007, 1, 1, 23, 59, 59)},
     };
     for (const Made& m : strays)
-        ASSERT_TRUE(made.File(m.path, m.size, m.access, m.write)) << m.path;
-    ASSERT_TRUE(made.File(otherFolders[0] + "desktop.ini", 10, NO_TIME, NO_TIME));
-    ASSERT_TRUE(made.File(cacheFolder + "top.txt", 10, NO_TIME, NO_TIME));     // not in a subfolder
-    ASSERT_TRUE(made.Folder(otherFolders[1] + "nested"));
-    ASSERT_TRUE(made.File(otherFolders[1] + "nested\\inner.txt", 10, NO_TIME, NO_TIME));
-
-    ScanWithIndexes();
-    ASSERT_EQ(listing.count, 1);
-    listing.error = 1234;
-    ScanStrays(&listing);
-    EXPECT_EQ(listing.error, 0u);
-    EXPECT_EQ(listing.strayCount, 5);
-    ASSERT_EQ(listing.count, 6);
-    EXPECT_STREQ(EntryAt(&listing, 0)->localFile, anchorFile.c_str());
-    std::set<std::string> expected = {otherFolders[1] + "nested"};
+        ASSERT_TRUE(File(m.name, m.size, m.access, written)) << m.name;
+    // Not strays: the exact lower-case desktop.ini, files lying in the cache folder itself,
+    // a file named exactly by an entry, and what lies in a nested folder.
+    ASSERT_TRUE(File("a\\desktop.ini") && File("top.txt") && File("a\\Exact.txt"));
+    ASSERT_TRUE(Folder("b\\nested") && File("b\\nested\\inner.txt"));
+    AddEntry(listing.get(), "http://example.com/exact", (root + "a\\Exact.txt").c_str());
+    AddEntry(listing.get(), "http://example.com/case", (root + "a\\casefile.txt").c_str());   // names no file
+    std::set<std::string> expected = {root + "b\\nested"};
     for (const Made& m : strays)
-        expected.insert(m.path);
-    EXPECT_EQ(StrayPaths(&listing), expected);
+        expected.insert(root + m.name);
 
-    for (LONG row = 0; row < listing.count; row++) {
-        CacheEntry* e = EntryAt(&listing, row);
+    ScanStrays(listing.get());      // builds the index it finds empty
+    EXPECT_EQ(listing->error, 0u);
+    EXPECT_EQ(listing->strayCount, 6);
+    EXPECT_EQ(StrayPaths(), expected);
+    for (LONG row = 3; row < listing->count; row++) {
+        const CacheEntry* e = EntryAt(listing.get(), row);
         SCOPED_TRACE(e->localFile);
         EXPECT_EQ(e->entryNumber, row);
-        if (row == 0)
-            continue;
-        EXPECT_EQ(e->url, nullptr);
-        EXPECT_EQ(e->headerText, nullptr);
-        EXPECT_EQ(e->status, 1);
-        EXPECT_EQ(e->typeFlags, GetFileAttributesA(e->localFile));
-        EXPECT_EQ(e->hitRate | e->useCount | e->exemptDelta | e->fromBackup, 0u);
-        EXPECT_TRUE(SameTime(e->lastSync, NO_TIME));
-        EXPECT_TRUE(SameTime(e->expireTime, NO_TIME));
+        EXPECT_EQ(e->typeFlags, GetFileAttributesA(e->localFile));   // the folder's directory bit too
         for (const Made& m : strays) {
-            if (m.path != e->localFile)
-                continue;
-            EXPECT_EQ(e->size, (DWORD)m.size);
-            EXPECT_TRUE(SameTime(e->lastAccess, m.lastAccess));
-            EXPECT_TRUE(SameTime(e->lastModified, m.write));
-        }
-        if (otherFolders[1] + "nested" == e->localFile) {
-            EXPECT_TRUE(e->typeFlags & FILE_ATTRIBUTE_DIRECTORY);
+            if (root + m.name == e->localFile) {
+                EXPECT_EQ(e->size, (DWORD)m.size);                     // the low 32 bits only
+                EXPECT_EQ(CompareFileTime(&e->lastAccess, &m.lastAccess), 0);
+                EXPECT_EQ(CompareFileTime(&e->lastModified, &written), 0);
+            }
         }
     }
+    ScanStrays(listing.get());      // every file is named now
+    EXPECT_EQ(listing->strayCount, 0);
+    EXPECT_EQ(listing->count, 9);
 }
 
-TEST_F(StrayFixture, EveryStrayIsEnteredIntoTheIndexOnce)
+TEST_F(Strays, OutOfMemoryGives8AndKeepsTheStraysAlreadyAdded)
 {
-    // Enough files that lookups collide and the index is rebuilt on the way.
-    for (int i = 0; i < 300; i++)
-        ASSERT_TRUE(made.File(otherFolders[i % 2] + "f" + std::to_string(i), 1, NO_TIME, NO_TIME));
-    ScanWithIndexes();
-    ScanStrays(&listing);
-    EXPECT_EQ(listing.error, 0u);
-    EXPECT_EQ(listing.strayCount, 300);
-    ASSERT_EQ(listing.count, 301);
-    EXPECT_EQ(StrayPaths(&listing).size(), 300u);
-    for (CacheEntry* e : Strays(&listing)) {
-        DWORD slot;
-        EXPECT_EQ(FindEntry(&listing.byLocalFile, e->localFile, &slot), e);
-    }
-
-    ScanStrays(&listing);       // every file is named now
-    EXPECT_EQ(listing.strayCount, 0);
-    EXPECT_EQ(listing.count, 301);
-}
-
-TEST_F(StrayFixture, LocalFileTextsMatchExactlyAndComeFromTheFirstQualifyingRow)
-{
-    MadeFiles decoy;
-    ASSERT_TRUE(decoy.Folder("C:\\stray-decoy"));
-    ASSERT_TRUE(decoy.Folder("C:\\stray-decoy\\sub"));
-    ASSERT_TRUE(decoy.File("C:\\stray-decoy\\sub\\decoy.txt", 1, NO_TIME, NO_TIME));
-    ASSERT_TRUE(made.File(anchorFolder + "CaseFile.txt", 1, NO_TIME, NO_TIME));
-    ASSERT_TRUE(made.File(anchorFolder + "Exact.txt", 1, NO_TIME, NO_TIME));
-
-    TestListing hand;
-    AddEntry(hand.get(), "Cookie:user@example.com/", "C:\\stray-decoy\\sub\\c.txt")->typeFlags = COOKIE_ENTRY;
-    AddEntry(hand.get(), "http://empty/", "");
-    AddEntry(hand.get(), "http://none/", nullptr);
-    AddEntry(hand.get(), "http://a/", anchorFile.c_str());
-    AddEntry(hand.get(), "http://case/", (anchorFolder + "casefile.txt").c_str());
-    AddEntry(hand.get(), "http://exact/", (anchorFolder + "Exact.txt").c_str());
-    ASSERT_EQ(BuildIndex(&hand->byLocalFile, hand.get()), 0u);
-    ScanStrays(hand.get());
-    EXPECT_EQ(hand->error, 0u);
-    EXPECT_EQ(StrayPaths(hand.get()), std::set<std::string>{anchorFolder + "CaseFile.txt"});
-}
-
-TEST_F(StrayFixture, AnIndexLeftEmptyIsBuiltBeforeTheScan)
-{
-    ASSERT_TRUE(made.File(otherFolders[0] + "one.txt", 1, NO_TIME, NO_TIME));
-    ScanCache(&listing);
-    ASSERT_EQ(listing.byLocalFile.tableSize, 0u);
-    ScanStrays(&listing);
-    EXPECT_EQ(listing.error, 0u);
-    EXPECT_EQ(StrayPaths(&listing), std::set<std::string>{otherFolders[0] + "one.txt"});
-
-    FreeListing(&listing);
-    ScanCache(&listing);
-    HeapFailureGuard guard;
-    FailHeapAfter(0);
-    ScanStrays(&listing);
-    EXPECT_EQ(listing.error, 8u);
-    EXPECT_EQ(listing.count, 1);
-}
-
-TEST_F(StrayFixture, RunningOutOfMemoryKeepsTheStraysButNotTheirCount)
-{
-    // The first record block holds 50 records; the 51st needs memory.
     for (int i = 0; i < 60; i++)
-        ASSERT_TRUE(made.File(otherFolders[0] + "m" + std::to_string(i), 1, NO_TIME, NO_TIME));
-    ScanWithIndexes();
+        ASSERT_TRUE(File("b\\m" + std::to_string(i)));
     HeapFailureGuard guard;
-    FailHeapAfter(0);
-    ScanStrays(&listing);
-    EXPECT_EQ(listing.error, 8u);
-    EXPECT_EQ(listing.strayCount, 0);
-    EXPECT_GT(listing.count, 1);
-    EXPECT_LT(listing.count, 61);
-    for (LONG row = 1; row < listing.count; row++) {
-        EXPECT_EQ(EntryAt(&listing, row)->entryNumber, row);
-        EXPECT_EQ(EntryAt(&listing, row)->url, nullptr);
+    for (bool indexed : {false, true}) {
+        SCOPED_TRACE(indexed ? "index built" : "no index");
+        TestListing oom;
+        AddEntry(oom.get(), "http://example.com/anchor.htm", (root + "a\\anchor.htm").c_str());
+        if (indexed) {
+            ASSERT_EQ(BuildIndex(&oom->byLocalFile, oom.get()), 0u);
+        }
+        FailHeapAfter(0);
+        ScanStrays(oom.get());
+        FailHeapAfter(-1);
+        EXPECT_EQ(oom->error, 8u);
+        EXPECT_EQ(oom->strayCount, 0);
+        // An empty index is built before any file is looked at; the first record block holds 50.
+        EXPECT_EQ(oom->count > 1, indexed);
+        EXPECT_LE(oom->count, 50);
+        for (LONG row = 1; row < oom->count; row++)
+            EXPECT_EQ(EntryAt(oom.get(), row)->entryNumber, row);
+    }
+}
+
+// The cache folder lies two levels above the first local file that is not a cookie's.
+TEST_F(Strays, TextsThatNameNoUsableCacheFolder)
+{
+    struct Case { const char* name; std::string localFile; DWORD error; LONG count; } cases[] = {
+        {"no backslash", "C:file.htm", 1234, 1},
+        {"one backslash", "C:\\file.htm", 1234, 1},
+        {"cache folder longer than the buffer", "C:\\" + std::string(1100, 'p') + "\\s\\f.txt", 1234, 1},
+        {"no such folder", "C:\\stray-missing\\sub\\f.txt", ERROR_PATH_NOT_FOUND, 1},
+        {"file name longer than the buffer", root + "a\\" + std::string(1100, 'x'), 0, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestListing texts;
+        AddEntry(texts.get(), "Cookie:user@example.com/", "C:\\stray-missing\\c\\c.txt")->typeFlags = COOKIE_ENTRY;
+        AddEntry(texts.get(), "http://example.com/", c.localFile.c_str());
+        texts->error = 1234, texts->strayCount = 9;
+        ScanStrays(texts.get());
+        EXPECT_EQ(texts->error, c.error);
+        EXPECT_EQ(texts->count, c.count + 1);
+        EXPECT_EQ(texts->strayCount, c.count - 1);
+    }
+}
+
+// 1,019 characters leave just room for "\*.*" in the 1,024-byte path buffer.
+TEST(StrayFolder, APathThatLeavesNoRoomIsNeverWrittenPast)
+{
+    struct Guarded { char path[STRAY_PATH_BUFFER]; char guard[32]; };
+    for (size_t length : {1019u, 1020u, 1023u}) {
+        SCOPED_TRACE(length);
+        Guarded buffer;
+        memset(buffer.guard, 0x5A, sizeof buffer.guard);
+        memcpy(buffer.path, ("C:\\" + std::string(length - 3, 'p')).c_str(), length + 1);
+        TestListing listing;
+        AddEntry(listing.get(), "http://example.com/", "C:\\x\\y\\z");
+        EXPECT_EQ(ScanStrayFolder(listing.get(), buffer.path), (DWORD)ERROR_FILENAME_EXCED_RANGE);
+        EXPECT_EQ(listing->count, 1);
+        EXPECT_EQ(std::string(buffer.guard, sizeof buffer.guard), std::string(sizeof buffer.guard, 0x5A));
     }
 }

@@ -1,4 +1,4 @@
-// Building cache backup files of any shape for tests, and small file helpers.
+// Building cache backup files of any shape for tests, and a temporary file helper.
 #ifndef BRINDLEWICK_TEST_BACKUP_BUILDER_H
 #define BRINDLEWICK_TEST_BACKUP_BUILDER_H
 
@@ -10,17 +10,11 @@
 // One record as it is written; a string left empty (nullopt) has its field 0.
 struct BackupRecordSpec {
     std::optional<std::string> url = std::string("http://example.com/");
-    std::optional<std::string> extension;
-    std::optional<std::string> header;
-    DWORD type = 1;
-    DWORD useCount = 0;
-    DWORD hitRate = 0;
+    std::optional<std::string> extension, header;
+    DWORD type = 1, useCount = 0, hitRate = 0;
     std::optional<DWORD> sizeLow;   // default: the content's length
     DWORD sizeHigh = 0;
-    FILETIME modified = {0, 0};
-    FILETIME expire = {0, 0};
-    FILETIME access = {0, 0};
-    FILETIME sync = {0, 0};
+    FILETIME modified = {0, 0}, expire = {0, 0}, access = {0, 0}, sync = {0, 0};
     DWORD exemptDelta = 0;
     std::string extra;              // bytes after the strings, inside the record
     std::optional<DWORD> length;    // default: the true length of the record
@@ -41,7 +35,6 @@ std::string RecordBytes(const BackupRecordSpec& record);
 // The bytes of a whole file; `recordStarts` receives the offset of every record
 // and, last, of the end marker.
 std::string BackupFileBytes(const BackupFileSpec& file, std::vector<size_t>* recordStarts = nullptr);
-
 // Overwrites a 32-bit little-endian field of a file image.
 void PutDword(std::string& bytes, size_t offset, DWORD value);
 
@@ -49,7 +42,7 @@ void PutDword(std::string& bytes, size_t offset, DWORD value);
 struct TempFile {
     std::string path;
     explicit TempFile(const char* name);
-    ~TempFile();
+    ~TempFile() { DeleteFileA(path.c_str()); }
     bool Write(const std::string& bytes) const;
     std::string Read() const;
 };
