@@ -9,6 +9,9 @@ static const DWORD HEADER_BYTES = 32;
 static const DWORD LAYOUT_OFFSET = 14;
 static const WORD LAYOUT_LIMIT = 80;
 static const ULONGLONG BLOCK_BYTES = 168;
+// Bytes read from the file at a time. Cached content that lies inside a piece is
+// passed over there; a longer stretch is passed over by seeking.
+static const DWORD READ_AHEAD = 64 * 1024;
 
 // Reads the file header and the block table and leaves the position at the first
 // record: 0, or 13 for anything that is not a backup file's beginning.
@@ -80,15 +83,19 @@ static DWORD AddBackupEntry(Listing* listing, const BackupRecordBuffer* buffer)
 }
 
 // Reads records up to the zero length, skipping each one's content: 0 or the code
-// of the first failure.
+// of the first failure. The file is read ahead in pieces of READ_AHEAD bytes.
 static DWORD ReadRecords(Listing* listing, HANDLE file)
 {
+    BYTE block[READ_AHEAD];
+    BackupSource source;
+    DWORD code = OpenBackupSource(&source, file, block, sizeof block);
+    if (code != 0)
+        return code;
     BackupRecordBuffer buffer = {};
-    DWORD code;
-    while ((code = ReadBackupRecord(&buffer, file)) == 0) {
+    while ((code = ReadBackupRecordFrom(&buffer, &source)) == 0) {
         if ((code = AddBackupEntry(listing, &buffer)) != 0)
             break;
-        if ((code = SkipBackupBytes(file, RecordDword(&buffer, RECORD_SIZE_LOW))) != 0)
+        if ((code = SkipSourceBytes(&source, RecordDword(&buffer, RECORD_SIZE_LOW))) != 0)
             break;
     }
     ReleaseBackupRecordBuffer(&buffer);

@@ -53,4 +53,27 @@ DWORD RecordDword(const BackupRecordBuffer* buffer, DWORD offset);
 // past the end of the file (the position then stays), or the system's code.
 DWORD SkipBackupBytes(HANDLE file, ULONGLONG distance);
 
+// Where records are read from: the file itself, or a read-ahead block over it. A
+// system call costs about as much as decoding a whole record, so a load reads the
+// file in large pieces and takes records and skipped content out of them.
+struct BackupSource {
+    HANDLE file;
+    ULONGLONG size;         // the file's size when reading began
+    ULONGLONG position;     // offset of the next byte to take
+    ULONGLONG filePointer;  // where the system's file pointer stands
+    BYTE* block;            // read-ahead bytes, or null: every read asks the system
+    DWORD blockCapacity;
+    ULONGLONG blockStart;   // offset of block[0]
+    DWORD blockBytes;       // bytes of the block that hold the file's
+};
+
+// Starts reading at the file's present position, through `block` (`capacity`
+// bytes, owned by the caller) or, when it is null, straight from the file. Gives 0
+// or the system's code.
+DWORD OpenBackupSource(BackupSource* source, HANDLE file, BYTE* block, DWORD capacity);
+// ReadBackupRecord from a source.
+DWORD ReadBackupRecordFrom(BackupRecordBuffer* buffer, BackupSource* source);
+// SkipBackupBytes in a source.
+DWORD SkipSourceBytes(BackupSource* source, ULONGLONG distance);
+
 #endif

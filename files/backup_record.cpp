@@ -1,4 +1,5 @@
-// Reading one record of a cache backup file into the growing record buffer.
+// Reading one record of a cache backup file into the growing record buffer, from
+// the file or from a read-ahead block over it.
 #include <string.h>
 #include "backup_reader.h"
 #include "heap.h"
@@ -16,39 +17,108 @@ static DWORD FailedCallCode(DWORD fallback)
     return code ? code : fallback;
 }
 
-// Bytes between the file position and the end of the file: 0 or the system's code.
-static DWORD BytesAhead(HANDLE file, ULONGLONG* ahead)
+DWORD OpenBackupSource(BackupSource* source, HANDLE file, BYTE* block, DWORD capacity)
 {
+    ZeroMemory(source, sizeof *source);
+    source->file = file;
+    source->block = block;
+    source->blockCapacity = block ? capacity : 0;
     LARGE_INTEGER size, position, here;
     here.QuadPart = 0;
     if (!GetFileSizeEx(file, &size) || !SetFilePointerEx(file, here, &position, FILE_CURRENT))
         return FailedCallCode(ERROR_SEEK);
-    *ahead = position.QuadPart < size.QuadPart ? (ULONGLONG)(size.QuadPart - position.QuadPart) : 0;
+    source->size = (ULONGLONG)size.QuadPart;
+    source->position = source->filePointer = (ULONGLONG)position.QuadPart;
     return 0;
+}
+
+// Bytes between the position and the end of the file.
+static ULONGLONG BytesAhead(const BackupSource* source)
+{
+    return source->position < source->size ? source->size - source->position : 0;
+}
+
+// Puts the system's file pointer at the source's position.
+static DWORD SeekToPosition(BackupSource* source)
+{
+    if (source->filePointer == source->position)
+        return 0;
+    LARGE_INTEGER target;
+    target.QuadPart = (LONGLONG)source->position;
+    if (!SetFilePointerEx(source->file, target, NULL, FILE_BEGIN))
+        return FailedCallCode(ERROR_SEEK);
+    source->filePointer = source->position;
+    return 0;
+}
+
+// Reads straight from the file: 0, 13 when the file ends first, or the system's code.
+static DWORD ReadFromFile(BackupSource* source, BYTE* target, DWORD bytes, DWORD* got)
+{
+    DWORD code = SeekToPosition(source);
+    if (code != 0)
+        return code;
+    *got = 0;
+    if (!ReadFile(source->file, target, bytes, got, NULL))
+        return FailedCallCode(ERROR_READ_FAULT);
+    source->filePointer += *got;
+    return 0;
+}
+
+// Refills the block from the position on: 0 or the system's code.
+static DWORD FillBlock(BackupSource* source)
+{
+    source->blockStart = source->position;
+    source->blockBytes = 0;
+    return ReadFromFile(source, source->block, source->blockCapacity, &source->blockBytes);
+}
+
+// Reads exactly `bytes` bytes: 0, 13 when the file ends first, or the system's code.
+static DWORD SourceRead(BackupSource* source, void* target, DWORD bytes)
+{
+    BYTE* out = (BYTE*)target;
+    while (bytes > 0) {
+        ULONGLONG blockEnd = source->blockStart + source->blockBytes;
+        if (source->block && source->position >= source->blockStart && source->position < blockEnd) {
+            DWORD offset = (DWORD)(source->position - source->blockStart);
+            DWORD part = source->blockBytes - offset < bytes ? source->blockBytes - offset : bytes;
+            memcpy(out, source->block + offset, part);
+            out += part;
+            bytes -= part;
+            source->position += part;
+            continue;
+        }
+        DWORD got = 0, code;
+        if (source->block && bytes < source->blockCapacity) {
+            code = FillBlock(source);
+            got = source->blockBytes;
+        } else {
+            code = ReadFromFile(source, out, bytes, &got);
+            out += got;
+            bytes -= got;
+            source->position += got;
+        }
+        if (code != 0)
+            return code;
+        if (got == 0)
+            return ERROR_CODE_INVALID_DATA;
+    }
+    return 0;
+}
+
+DWORD SkipSourceBytes(BackupSource* source, ULONGLONG distance)
+{
+    if (distance > BytesAhead(source))
+        return ERROR_CODE_INVALID_DATA;
+    source->position += distance;
+    // Without a block the file pointer follows at once, as a direct caller expects.
+    return source->block ? 0 : SeekToPosition(source);
 }
 
 DWORD SkipBackupBytes(HANDLE file, ULONGLONG distance)
 {
-    ULONGLONG ahead;
-    DWORD code = BytesAhead(file, &ahead);
-    if (code != 0)
-        return code;
-    if (distance > ahead)
-        return ERROR_CODE_INVALID_DATA;
-    LARGE_INTEGER move;
-    move.QuadPart = (LONGLONG)distance;
-    if (!SetFilePointerEx(file, move, NULL, FILE_CURRENT))
-        return FailedCallCode(ERROR_SEEK);
-    return 0;
-}
-
-// Reads exactly `bytes` bytes: 0, 13 when the file ends first, or the system's code.
-static DWORD ReadExactly(HANDLE file, void* target, DWORD bytes)
-{
-    DWORD got = 0;
-    if (!ReadFile(file, target, bytes, &got, NULL))
-        return FailedCallCode(ERROR_READ_FAULT);
-    return got == bytes ? 0 : ERROR_CODE_INVALID_DATA;
+    BackupSource source;
+    DWORD code = OpenBackupSource(&source, file, NULL, 0);
+    return code != 0 ? code : SkipSourceBytes(&source, distance);
 }
 
 DWORD RecordDword(const BackupRecordBuffer* buffer, DWORD offset)
@@ -117,14 +187,14 @@ static DWORD LocateStrings(BackupRecordBuffer* buffer)
     return code;
 }
 
-DWORD ReadBackupRecord(BackupRecordBuffer* buffer, HANDLE file)
+DWORD ReadBackupRecordFrom(BackupRecordBuffer* buffer, BackupSource* source)
 {
     buffer->url = buffer->extension = buffer->header = NULL;
     buffer->headerLength = 0;
     buffer->length = 0;
 
     BYTE field[4];
-    DWORD code = ReadExactly(file, field, sizeof field);
+    DWORD code = SourceRead(source, field, sizeof field);
     if (code != 0)
         return code;
     DWORD length = field[0] | (field[1] << 8) | (field[2] << 16) | ((DWORD)field[3] << 24);
@@ -133,18 +203,20 @@ DWORD ReadBackupRecord(BackupRecordBuffer* buffer, HANDLE file)
     // Shorter than the fixed part, the read below would wrap or leave the previous
     // record's fields in place; longer than the rest of the file, it could never be
     // filled, and growing the buffer for it could wrap or exhaust the heap.
-    if (length < RECORD_FIXED_PART)
-        return ERROR_CODE_INVALID_DATA;
-    ULONGLONG ahead;
-    if ((code = BytesAhead(file, &ahead)) != 0)
-        return code;
-    if (length - 4 > ahead)
+    if (length < RECORD_FIXED_PART || length - 4 > BytesAhead(source))
         return ERROR_CODE_INVALID_DATA;
 
     if ((code = GrowBuffer(buffer, length)) != 0)
         return code;
-    if ((code = ReadExactly(file, buffer->bytes + 4, length - 4)) != 0)
+    if ((code = SourceRead(source, buffer->bytes + 4, length - 4)) != 0)
         return code;
     buffer->length = length;
     return LocateStrings(buffer);
+}
+
+DWORD ReadBackupRecord(BackupRecordBuffer* buffer, HANDLE file)
+{
+    BackupSource source;
+    DWORD code = OpenBackupSource(&source, file, NULL, 0);
+    return code != 0 ? code : ReadBackupRecordFrom(buffer, &source);
 }
