@@ -74,7 +74,7 @@ static BOOL PlainKeysAgree(KeyedRow* keyed, DWORD count, const CollationColumn* 
     DWORD checked = 0;
     for (DWORD i = 0; i < count && checked < KEYS_CHECKED; i++) {
         const char* text = TextOf(column, keyed[i].entry);
-        if (!PlainKeyLength(text) || keyed[i].length > sizeof system)
+        if (keyed[i].length == 0 || keyed[i].length > sizeof system || !PlainKeyLength(text))
             continue;
         int length = LCMapStringA(LOCALE_USER_DEFAULT, SORT_KEY_FLAGS, text, -1, (LPSTR)system, sizeof system);
         if (length != (int)keyed[i].length || memcmp(system, keyed[i].key, keyed[i].length) != 0)
@@ -84,13 +84,34 @@ static BOOL PlainKeysAgree(KeyedRow* keyed, DWORD count, const CollationColumn* 
     return TRUE;
 }
 
-// Makes every row's key in one block: a first pass measures them, a second writes
-// them behind the row array. Null when the block cannot be had or a key cannot be made.
+// Compares the leading key of two rows in the direction of the sort.
+static int Leading(const CollationColumn* column, const void* first, const void* second)
+{
+    const CacheEntry* a = (const CacheEntry*)first;
+    const CacheEntry* b = (const CacheEntry*)second;
+    return SortDescending ? column->leadingKey(b, a) : column->leadingKey(a, b);
+}
+
+// Whether row i of rows sorted by the leading key shares that key with a neighbour:
+// only then can its text decide anything. Without a leading key every row needs it.
+static BOOL NeedsKey(void** rows, DWORD count, DWORD i, const CollationColumn* column)
+{
+    if (!column->leadingKey)
+        return TRUE;
+    return (i > 0 && Leading(column, rows[i - 1], rows[i]) == 0) ||
+           (i + 1 < count && Leading(column, rows[i], rows[i + 1]) == 0);
+}
+
+// Makes the keys the rows need in one block: a first pass measures them, a second
+// writes them behind the row array; a row that needs none gets an empty key. Null
+// when the block cannot be had or a key cannot be made.
 static KeyedRow* MakeKeys(void** rows, DWORD count, const CollationColumn* column)
 {
     PreparePlainKeys();
     ULONGLONG bytes = (ULONGLONG)count * sizeof(KeyedRow);
     for (DWORD i = 0; i < count; i++) {
+        if (!NeedsKey(rows, count, i, column))
+            continue;
         DWORD length = KeyLength(TextOf(column, (CacheEntry*)rows[i]));
         if (length == 0)
             return NULL;
@@ -106,13 +127,16 @@ static KeyedRow* MakeKeys(void** rows, DWORD count, const CollationColumn* colum
     BYTE* end = (BYTE*)keyed + bytes;
     for (DWORD i = 0; i < count; i++) {
         CacheEntry* entry = (CacheEntry*)rows[i];
+        keyed[i].entry = entry;
+        keyed[i].key = next;
+        keyed[i].length = 0;
+        if (!NeedsKey(rows, count, i, column))
+            continue;
         DWORD length = WriteKey(TextOf(column, entry), next, (DWORD)(end - next));
         if (length == 0) {
             HeapRelease(keyed);
             return NULL;
         }
-        keyed[i].entry = entry;
-        keyed[i].key = next;
         keyed[i].length = length;
         next += length;
     }
@@ -125,23 +149,37 @@ static KeyedRow* MakeKeys(void** rows, DWORD count, const CollationColumn* colum
     return keyed;
 }
 
+// Orders rows by their text's key (reversed while descending) and then by entry
+// number, always ascending.
+static void SortByKeys(KeyedRow* first, KeyedRow* last)
+{
+    BOOL descending = SortDescending != 0;
+    std::sort(first, last, [descending](const KeyedRow& a, const KeyedRow& b) {
+        int order = descending ? CompareKeys(b, a) : CompareKeys(a, b);
+        if (order != 0)
+            return order < 0;
+        return a.entry->entryNumber < b.entry->entryNumber;
+    });
+}
+
 BOOL SortByCollationKeys(void** rows, DWORD count, const CollationColumn* column)
 {
+    // The text decides only among rows whose leading key is equal: sort by that key
+    // first, and the keys are made and compared for the runs of equal ones alone.
+    if (column->leadingKey)
+        std::sort(rows, rows + count, [column](void* a, void* b) { return Leading(column, a, b) < 0; });
     KeyedRow* keyed = MakeKeys(rows, count, column);
     if (!keyed)
         return FALSE;
-
-    BOOL descending = SortDescending != 0;
-    std::sort(keyed, keyed + count, [descending, column](const KeyedRow& first, const KeyedRow& second) {
-        const KeyedRow& a = descending ? second : first;
-        const KeyedRow& b = descending ? first : second;
-        int order = column->leadingKey ? column->leadingKey(a.entry, b.entry) : 0;
-        if (order == 0)
-            order = CompareKeys(a, b);
-        if (order != 0)
-            return order < 0;
-        return first.entry->entryNumber < second.entry->entryNumber;
-    });
+    if (!column->leadingKey)
+        SortByKeys(keyed, keyed + count);
+    for (DWORD start = 0; column->leadingKey && start < count;) {
+        DWORD end = start + 1;
+        while (end < count && Leading(column, rows[start], rows[end]) == 0)
+            end++;
+        SortByKeys(keyed + start, keyed + end);
+        start = end;
+    }
     for (DWORD i = 0; i < count; i++)
         rows[i] = keyed[i].entry;
     HeapRelease(keyed);

@@ -12,8 +12,10 @@ struct CollationColumn {
 
 // Sorts `count` rows by the leading key, then the text case-insensitively in the
 // user's locale, both reversed while SortDescending is set, then by entry number
-// ascending. The keys take one heap block for the length of the sort. Gives FALSE,
-// with the rows untouched, when that block cannot be had.
+// ascending. The keys take one heap block for the length of the sort; with a
+// leading key, only rows that share theirs get one. Gives FALSE when the block
+// cannot be had: the rows are then still the same rows, in an order the caller has
+// to make again.
 BOOL SortByCollationKeys(void** rows, DWORD count, const CollationColumn* column);
 
 #endif
