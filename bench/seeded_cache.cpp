@@ -1,0 +1,173 @@
+#include "seeded_cache.h"
+#include <stdio.h>
+#include <windows.h>
+#include <wininet.h>
+#include <string>
+#include <vector>
+#include "cache_seed.h"
+#include "sample_entries.h"
+
+namespace {
+
+const DWORD CACHE_SEED = 20050307;
+const DWORD SPARE_SEED = 19990401;
+
+// Spare entries in each of the two groups that come and go between rescans: a
+// quarter of 1% of the cache.
+int SpareGroup(int count)
+{
+    return count / 400;
+}
+
+std::string MarkerPath(int count)
+{
+    return std::string(BENCH_DATA_FOLDER) + "\\seeded-cache-" + std::to_string(count) + ".txt";
+}
+
+// The cache's own content sizes would fill Wine's cache limit; a smaller file of
+// the same order of size serves the enumeration as well.
+std::string ContentFor(const EntrySpec& spec)
+{
+    return std::string(1 + spec.size / 8, 'x');
+}
+
+bool Seed(const EntrySpec& spec)
+{
+    SeedEntry entry;
+    entry.url = spec.url;
+    entry.content = ContentFor(spec);
+    entry.type = spec.typeFlags == COOKIE_TYPE ? COOKIE_ENTRY : NORMAL_ENTRY;
+    entry.header = spec.header;
+    entry.expire = spec.expireTime;
+    entry.modified = spec.lastModified;
+    if (SeedCacheEntry(entry).empty())
+        return false;
+    SetCacheEntryTimes(spec.url, &spec.lastAccess, NULL, &spec.lastSync);
+    SetCacheEntryCounters(spec.url, spec.hitRate, spec.exemptDelta);
+    return true;
+}
+
+// The entries of the seeded cache besides the standing spares; the same count
+// gives the same entries.
+std::vector<EntrySpec> SeededEntries(int count)
+{
+    EntryMaker maker = NewEntryMaker(CACHE_SEED, "", "");
+    return MakeEntries(&maker, count - SpareGroup(count));
+}
+
+// Spare URLs for the entries that come and go between rescans: two groups.
+std::vector<EntrySpec> SpareEntries(int perGroup)
+{
+    EntryMaker maker = NewEntryMaker(SPARE_SEED, "", "");
+    std::vector<EntrySpec> spares;
+    while ((int)spares.size() < 2 * perGroup) {
+        EntrySpec entry = MakeEntry(&maker);
+        if (entry.typeFlags == COOKIE_TYPE)
+            continue;
+        entry.url += (entry.url.find('?') == std::string::npos ? "?spare=" : "&spare=") + std::to_string(spares.size());
+        spares.push_back(entry);
+    }
+    return spares;
+}
+
+bool IsCached(const std::string& url)
+{
+    DWORD size = 0;
+    if (GetUrlCacheEntryInfoA(url.c_str(), NULL, &size))
+        return true;
+    return GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+}
+
+}  // namespace
+
+int CountCacheEntries()
+{
+    DWORD size = 4096;
+    std::vector<BYTE> buffer(size);
+    HANDLE find = NULL;
+    int count = 0;
+    for (;;) {
+        DWORD reported = size;
+        auto* info = (INTERNET_CACHE_ENTRY_INFOA*)buffer.data();
+        info->dwStructSize = size;
+        BOOL ok = find ? FindNextUrlCacheEntryA(find, info, &reported)
+                       : (find = FindFirstUrlCacheEntryA(NULL, info, &reported)) != NULL;
+        if (ok) {
+            count++;
+            continue;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            break;
+        size = reported;
+        buffer.resize(size);
+    }
+    if (find)
+        FindCloseUrlCache(find);
+    return count;
+}
+
+bool EnsureSeededCache(int count)
+{
+    CreateDirectoryA(BENCH_DATA_FOLDER, NULL);
+    std::string marker = MarkerPath(count);
+    if (GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return true;
+
+    printf("Seeding the prefix's URL cache with %d entries (once per prefix; about 2 ms an entry)...\n", count);
+    fflush(stdout);
+    ClearUrlCache();
+    int seeded = 0;
+    std::vector<EntrySpec> entries = SeededEntries(count);
+    for (size_t i = 0; i < entries.size(); i++) {
+        if (Seed(entries[i]))
+            seeded++;
+        if ((i + 1) % 1000 == 0) {
+            printf("  %d entries\n", (int)(i + 1));
+            fflush(stdout);
+        }
+    }
+    // The first group of spares stands in the cache from the start.
+    std::vector<EntrySpec> spares = SpareEntries(SpareGroup(count));
+    for (size_t i = 0; i < spares.size() / 2; i++)
+        Seed(spares[i]);
+    if (seeded < (int)entries.size() * 99 / 100) {
+        printf("WinINet took only %d of %d entries.\n", seeded, count);
+        return false;
+    }
+    FILE* file = fopen(marker.c_str(), "w");
+    if (file) {
+        fprintf(file, "%d entries seeded\n", seeded);
+        fclose(file);
+    }
+    return true;
+}
+
+void ChangeOnePercent(int count, int round)
+{
+    static std::vector<EntrySpec> entries;
+    static std::vector<EntrySpec> spares;
+    if (entries.empty()) {
+        entries = SeededEntries(count);
+        spares = SpareEntries(SpareGroup(count));
+    }
+    // Half of the 1%: revisited, a different slice every round.
+    int revisits = count / 200;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    for (int i = 0; i < revisits; i++) {
+        const EntrySpec& entry = entries[(size_t)(round * revisits + i) * 7919 % entries.size()];
+        FILETIME access = AddSeconds(now, -(LONGLONG)(round * 1000 + i));
+        SetCacheEntryTimes(entry.url, &access, NULL, NULL);
+        SetCacheEntryCounters(entry.url, entry.hitRate + 1 + round, entry.exemptDelta);
+    }
+    // A quarter vanish and a quarter arrive: the standing group of spares goes and
+    // the other one comes.
+    size_t group = spares.size() / 2;
+    bool firstStands = IsCached(spares[0].url);
+    size_t leaving = firstStands ? 0 : group;
+    size_t arriving = firstStands ? group : 0;
+    for (size_t i = 0; i < group; i++) {
+        DeleteUrlCacheEntryA(spares[leaving + i].url.c_str());
+        Seed(spares[arriving + i]);
+    }
+}
