@@ -4,6 +4,7 @@
 #include "ordering.h"
 #include "heap.h"
 #include "plain_sort_keys.h"
+#include "plain_text_sort.h"
 
 // Largest key block asked for; beyond it the comparator sort takes over.
 static const ULONGLONG KEY_BLOCK_LIMIT = 0x7FFFFFFF;
@@ -164,6 +165,9 @@ static void SortByKeys(KeyedRow* first, KeyedRow* last)
 
 BOOL SortByCollationKeys(void** rows, DWORD count, const CollationColumn* column)
 {
+    // Texts the learned table knows through and through are sorted without keys.
+    if (!column->leadingKey && SortPlainTexts(rows, count, column->text))
+        return TRUE;
     // The text decides only among rows whose leading key is equal: sort by that key
     // first, and the keys are made and compared for the runs of equal ones alone.
     if (column->leadingKey)

@@ -24,8 +24,10 @@ const DWORD LONGEST_TEXT = 0xF000;
 struct KeyTable {
     LCID locale;                // the user locale the table was learned for; 0: none yet
     BOOL disabled;
+    BOOL ranked;                // every weight sorts above the tail, so ranks can stand for them
     BYTE kind[256];
     BYTE weight[256][2];
+    BYTE rank[256];             // of a weighted character's weight, 1 and up
     BYTE tail[TAIL_ROOM];       // the key of the empty text, its final 0 included
     DWORD tailLength;
 };
@@ -110,6 +112,15 @@ void LearnCharacter(int c)
     }
 }
 
+// Whether no character before `c` has its weight: distinct weights are counted once.
+BOOL FirstWithWeight(int c)
+{
+    for (int d = FIRST; d < c; d++)
+        if (table.kind[d] == WEIGHTED && memcmp(table.weight[d], table.weight[c], 2) == 0)
+            return FALSE;
+    return TRUE;
+}
+
 // Texts that count positions past a special character, past several in a row and
 // beyond 255.
 BOOL SpecialsAgree()
@@ -122,6 +133,24 @@ BOOL SpecialsAgree()
     longText[100] = '-';
     longText[299] = '\'';
     return ModelAgrees(longText);
+}
+
+// Numbers the distinct weights in their order; a run of ranks ends below every rank
+// as a run of weights ends with the tail below every weight.
+void RankWeights()
+{
+    table.ranked = TRUE;
+    for (int c = FIRST; c <= LAST; c++) {
+        if (table.kind[c] != WEIGHTED)
+            continue;
+        if (memcmp(table.weight[c], table.tail, 2) <= 0)
+            table.ranked = FALSE;
+        int below = 1;
+        for (int d = FIRST; d <= LAST; d++)
+            below += table.kind[d] == WEIGHTED && memcmp(table.weight[d], table.weight[c], 2) < 0 &&
+                     FirstWithWeight(d);
+        table.rank[c] = (BYTE)below;
+    }
 }
 
 void Learn()
@@ -147,6 +176,7 @@ void Learn()
         for (int c = FIRST; c <= LAST; c++)
             if (table.kind[c] == SPECIAL)
                 table.kind[c] = OTHER;
+    RankWeights();
 }
 
 }  // namespace
@@ -172,4 +202,44 @@ void WritePlainKey(const char* text, BYTE* key)
 void DisablePlainKeys()
 {
     table.disabled = TRUE;
+}
+
+BOOL PlainKeyMatchesSystem(const char* text)
+{
+    return !table.disabled && table.tailLength > 0 && ModelAgrees(text);
+}
+
+DWORD ShortPlainKey(const char* text, BYTE* out, DWORD* ranks)
+{
+    if (table.disabled || table.tailLength == 0 || !table.ranked)
+        return 0;
+    DWORD weighted = 0, special = 0;
+    for (const BYTE* p = (const BYTE*)text; *p; p++) {
+        BYTE kind = table.kind[*p];
+        if (kind == OTHER)
+            return 0;
+        if (kind == WEIGHTED)
+            weighted++;
+        else
+            special++;
+    }
+    if (weighted + special > LONGEST_TEXT)
+        return 0;
+    *ranks = weighted;
+    if (out) {
+        BYTE* entries = out + weighted;
+        DWORD position = 0;
+        for (const BYTE* p = (const BYTE*)text; *p; p++) {
+            if (table.kind[*p] == WEIGHTED) {
+                out[position++] = table.rank[*p];
+                continue;
+            }
+            DWORD mark = 0xFFFF - position;
+            *entries++ = (BYTE)(mark >> 8);
+            *entries++ = (BYTE)mark;
+            *entries++ = table.weight[*p][0];
+            *entries++ = table.weight[*p][1];
+        }
+    }
+    return weighted + 4 * special;
 }

@@ -21,5 +21,16 @@ DWORD PlainKeyLength(const char* text);
 void WritePlainKey(const char* text, BYTE* key);
 // After a made key differed from the system's, no key is made from the table again.
 void DisablePlainKeys();
+// Whether the table's key for `text` is the system's own, byte for byte.
+BOOL PlainKeyMatchesSystem(const char* text);
+
+// A shorter form of the same key for sorting: a byte per character with primary
+// weight, its weight's rank among the table's (1 to 254, in weight order), then an
+// entry of four bytes for each hyphen or apostrophe as in the key. Compared byte
+// for byte and ranks before entries, with the shorter run of ranks first, these
+// order texts as their keys do. Gives the length and, through `ranks`, how many of
+// its bytes are ranks; 0 when the table cannot make the key of `text`. `out` may
+// be null to measure only.
+DWORD ShortPlainKey(const char* text, BYTE* out, DWORD* ranks);
 
 #endif

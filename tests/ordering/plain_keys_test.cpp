@@ -1,8 +1,12 @@
 // Collation keys made from the learned table are the system's own, byte for byte.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 #include <windows.h>
+#include "heap.h"
+#include "listing_builder.h"
+#include "ordering.h"
 #include "plain_sort_keys.h"
 
 namespace {
@@ -55,4 +59,50 @@ TEST(PlainSortKeys, TextsWithOtherCharactersAreLeftToTheSystem)
     PreparePlainKeys();
     for (const char* text : {"caf\xe9", "stra\xdf" "e", "\xe6on", "tab\there", "a\x01" "b", "\x7f", "\xa0"})
         EXPECT_EQ(PlainKeyLength(text), 0u) << text;
+}
+
+// Texts of plain characters only are sorted by the radix quicksort: the order is the
+// comparator's (lstrcmpiA, then entry number), with shared beginnings, prefixes of
+// each other, letter case, hyphens and apostrophes, empty and absent texts.
+TEST(PlainSortKeys, RadixSortOfPlainTextsEqualsTheComparatorOrder)
+{
+    static const char* const pieces[] = {
+        "http://", "www.", "example", "co-op", "coop", "co'op", "o'neil", "oneil", "-", "'", "--", " ", ".", "/",
+        "?", "=", "&", "_", "~", "0", "1", "10", "9", "a", "A", "b", "z", "Z", "[1]", "\\",
+    };
+    DWORD state = 1;
+    auto next = [&state](DWORD bound) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 8) % bound;
+    };
+    TestListing listing;
+    std::vector<std::string> texts;
+    for (int i = 0; i < 3000; i++) {
+        std::string text;
+        if (i % 25 == 24)
+            text = texts[next((DWORD)texts.size())];        // the same text again
+        else
+            for (DWORD n = next(8); n > 0; n--)
+                text += pieces[next(sizeof pieces / sizeof pieces[0])];
+        texts.push_back(text);
+        AddEntry(listing.get(), i % 40 == 7 ? nullptr : text.c_str(), nullptr, text.c_str());
+    }
+    for (LONG column : {1, 13}) {
+        for (DWORD direction : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << "column " << column << " direction " << direction);
+            std::vector<CacheEntry*> expected;
+            for (LONG row = 0; row < listing->count; row++)
+                expected.push_back(EntryAt(listing.get(), row));
+            SortDescending = direction;
+            std::sort(expected.begin(), expected.end(), [column](CacheEntry* a, CacheEntry* b) {
+                return EntryComparators[column](&a, &b) < 0;
+            });
+            SortListing(listing.get(), 0, 0);
+            ResetHeapRequestCount();
+            SortListing(listing.get(), column, direction);
+            EXPECT_EQ(HeapRequestCount(), 1);
+            for (LONG row = 0; row < listing->count; row++)
+                ASSERT_EQ(EntryAt(listing.get(), row)->entryNumber, expected[row]->entryNumber) << row;
+        }
+    }
 }
