@@ -112,6 +112,9 @@ void BenchMergeCase(int n, const char* name, const ChangeMix& mix, double target
 
 void BenchMerge(int n)
 {
+    if (perEntry.empty())
+        AddNote("Index builds during a merge are the heap requests it makes besides new pool blocks and larger "
+                "pointer arrays; the closing rebuild of byLocalFile follows entries that moved.");
     // Neither include option was just switched on: no entry arrives hidden.
     g_app.settings.includeStrays = g_app.settings.straysAtLastMerge = 0;
     g_app.settings.includeCookies = g_app.settings.cookiesAtLastMerge = 1;
