@@ -72,35 +72,37 @@ static DWORD FillBlock(BackupSource* source)
     return ReadFromFile(source, source->block, source->blockCapacity, &source->blockBytes);
 }
 
+// Bytes of the block from the position on; 0 when the block does not hold it.
+static DWORD BlockBytesAhead(const BackupSource* source)
+{
+    if (source->position < source->blockStart || source->position >= source->blockStart + source->blockBytes)
+        return 0;
+    return source->blockBytes - (DWORD)(source->position - source->blockStart);
+}
+
 // Reads exactly `bytes` bytes: 0, 13 when the file ends first, or the system's code.
+// Every round takes some bytes or ends the read.
 static DWORD SourceRead(BackupSource* source, void* target, DWORD bytes)
 {
     BYTE* out = (BYTE*)target;
     while (bytes > 0) {
-        ULONGLONG blockEnd = source->blockStart + source->blockBytes;
-        if (source->block && source->position >= source->blockStart && source->position < blockEnd) {
-            DWORD offset = (DWORD)(source->position - source->blockStart);
-            DWORD part = source->blockBytes - offset < bytes ? source->blockBytes - offset : bytes;
-            memcpy(out, source->block + offset, part);
-            out += part;
-            bytes -= part;
-            source->position += part;
-            continue;
-        }
-        DWORD got = 0, code;
+        DWORD part = 0, code;
         if (source->block && bytes < source->blockCapacity) {
-            code = FillBlock(source);
-            got = source->blockBytes;
-        } else {
-            code = ReadFromFile(source, out, bytes, &got);
-            out += got;
-            bytes -= got;
-            source->position += got;
-        }
-        if (code != 0)
+            // Small reads come from the block, filled afresh from the position when needed.
+            if (BlockBytesAhead(source) == 0 && (code = FillBlock(source)) != 0)
+                return code;
+            DWORD ahead = BlockBytesAhead(source);
+            part = ahead < bytes ? ahead : bytes;
+            if (part)
+                memcpy(out, source->block + (source->position - source->blockStart), part);
+        } else if ((code = ReadFromFile(source, out, bytes, &part)) != 0) {
             return code;
-        if (got == 0)
+        }
+        if (part == 0)
             return ERROR_CODE_INVALID_DATA;
+        out += part;
+        bytes -= part;
+        source->position += part;
     }
     return 0;
 }
