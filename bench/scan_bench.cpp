@@ -44,6 +44,9 @@ void BenchScan(int n)
         AddNote("ScanCache: the cache could not be seeded; not measured.");
         return;
     }
+    AddNote("ScanCache and the bare enumeration spend their time in WinINet's calls, which under Wine are "
+            "round trips to the wineserver: their absolute times vary several-fold from run to run (an idle "
+            "machine wakes its cores later), so only ratios within one run compare.");
     g_app.settings.includeCookies = 1;
     Listing listing = {};
     LONG scanned = 0;
