@@ -3,13 +3,11 @@
 #include "collation_sort.h"
 #include "ordering.h"
 #include "heap.h"
-#include "plain_sort_keys.h"
-#include "plain_text_sort.h"
 
+// Compared byte for byte, these keys order texts as lstrcmpiA does.
+static const DWORD KEY_FLAGS = LCMAP_SORTKEY | NORM_IGNORECASE;
 // Largest key block asked for; beyond it the comparator sort takes over.
 static const ULONGLONG KEY_BLOCK_LIMIT = 0x7FFFFFFF;
-// Plain keys checked against the system's in every sort.
-static const DWORD KEYS_CHECKED = 8;
 
 struct KeyedRow {
     CacheEntry* entry;
@@ -23,66 +21,26 @@ static const char* TextOf(const CollationColumn* column, const CacheEntry* entry
     return text ? text : "";
 }
 
-static DWORD BigEndian(const BYTE* bytes)
-{
-    return (DWORD)bytes[0] << 24 | (DWORD)bytes[1] << 16 | (DWORD)bytes[2] << 8 | bytes[3];
-}
-
-// Byte order, four bytes at a time: keys of one column share long beginnings.
 static int CompareKeys(const KeyedRow& a, const KeyedRow& b)
 {
-    DWORD common = std::min(a.length, b.length);
-    DWORD at = 0;
-    for (; at + 4 <= common; at += 4) {
-        DWORD x = BigEndian(a.key + at);
-        DWORD y = BigEndian(b.key + at);
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    for (; at < common; at++)
-        if (a.key[at] != b.key[at])
-            return a.key[at] < b.key[at] ? -1 : 1;
+    int order = memcmp(a.key, b.key, std::min(a.length, b.length));
+    if (order != 0)
+        return order;
     return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
 }
 
-// Length of the key of `text`: made from the table of plain characters when it can
-// be, else measured by the system; 0 when the system cannot make it.
+// Length of the key of `text`, its NUL included; 0 when the system cannot make it.
 static DWORD KeyLength(const char* text)
 {
-    DWORD length = PlainKeyLength(text);
-    if (length)
-        return length;
-    int measured = LCMapStringA(LOCALE_USER_DEFAULT, SORT_KEY_FLAGS, text, -1, NULL, 0);
+    int measured = LCMapStringA(LOCALE_USER_DEFAULT, KEY_FLAGS, text, -1, NULL, 0);
     return measured > 0 ? (DWORD)measured : 0;
 }
 
 // Writes the key of `text` into `room` bytes; gives its length, or 0.
 static DWORD WriteKey(const char* text, BYTE* key, DWORD room)
 {
-    DWORD length = PlainKeyLength(text);
-    if (length && length <= room) {
-        WritePlainKey(text, key);
-        return length;
-    }
-    int written = LCMapStringA(LOCALE_USER_DEFAULT, SORT_KEY_FLAGS, text, -1, (LPSTR)key, (int)room);
+    int written = LCMapStringA(LOCALE_USER_DEFAULT, KEY_FLAGS, text, -1, (LPSTR)key, (int)room);
     return written > 0 ? (DWORD)written : 0;
-}
-
-// Whether the first few keys made from the table are the system's own.
-static BOOL PlainKeysAgree(KeyedRow* keyed, DWORD count, const CollationColumn* column)
-{
-    BYTE system[1024];
-    DWORD checked = 0;
-    for (DWORD i = 0; i < count && checked < KEYS_CHECKED; i++) {
-        const char* text = TextOf(column, keyed[i].entry);
-        if (keyed[i].length == 0 || keyed[i].length > sizeof system || !PlainKeyLength(text))
-            continue;
-        int length = LCMapStringA(LOCALE_USER_DEFAULT, SORT_KEY_FLAGS, text, -1, (LPSTR)system, sizeof system);
-        if (length != (int)keyed[i].length || memcmp(system, keyed[i].key, keyed[i].length) != 0)
-            return FALSE;
-        checked++;
-    }
-    return TRUE;
 }
 
 // Compares the leading key of two rows in the direction of the sort.
@@ -108,7 +66,6 @@ static BOOL NeedsKey(void** rows, DWORD count, DWORD i, const CollationColumn* c
 // when the block cannot be had or a key cannot be made.
 static KeyedRow* MakeKeys(void** rows, DWORD count, const CollationColumn* column)
 {
-    PreparePlainKeys();
     ULONGLONG bytes = (ULONGLONG)count * sizeof(KeyedRow);
     for (DWORD i = 0; i < count; i++) {
         if (!NeedsKey(rows, count, i, column))
@@ -116,7 +73,7 @@ static KeyedRow* MakeKeys(void** rows, DWORD count, const CollationColumn* colum
         DWORD length = KeyLength(TextOf(column, (CacheEntry*)rows[i]));
         if (length == 0)
             return NULL;
-        bytes += length;
+        bytes += (DWORD)length;
     }
     if (bytes > KEY_BLOCK_LIMIT)
         return NULL;
@@ -141,12 +98,6 @@ static KeyedRow* MakeKeys(void** rows, DWORD count, const CollationColumn* colum
         keyed[i].length = length;
         next += length;
     }
-    // A table that ever disagrees with the system is dropped, and the keys made again.
-    if (!PlainKeysAgree(keyed, count, column)) {
-        HeapRelease(keyed);
-        DisablePlainKeys();
-        return MakeKeys(rows, count, column);
-    }
     return keyed;
 }
 
@@ -165,9 +116,6 @@ static void SortByKeys(KeyedRow* first, KeyedRow* last)
 
 BOOL SortByCollationKeys(void** rows, DWORD count, const CollationColumn* column)
 {
-    // Texts the learned table knows through and through are sorted without keys.
-    if (!column->leadingKey && SortPlainTexts(rows, count, column->text))
-        return TRUE;
     // The text decides only among rows whose leading key is equal: sort by that key
     // first, and the keys are made and compared for the runs of equal ones alone.
     if (column->leadingKey)
