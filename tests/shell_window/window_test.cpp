@@ -1,399 +1,312 @@
-#include <gtest/gtest.h>
 #include <stdio.h>
 #include <string.h>
-#include <string>
-#include <vector>
-#include <windows.h>
-#include <commctrl.h>
+#include <algorithm>
 #include "app_state.h"
 #include "cache_seed.h"
-#include "column_table.h"
-#include "entry_time.h"
-#include "main_window.h"
+#include "entry_status.h"
+#include "heap.h"
+#include "list_view.h"
+#include "listing_builder.h"
+#include "listing_summary.h"
 #include "resource.h"
+#include "sample_cache.h"
 #include "settings_key.h"
 #include "startup.h"
+#include "window_capture.h"
 #include "window_fixture.h"
 
 namespace {
 
-struct Seeded {
-    const char* url;
-    DWORD size;
-    FILETIME access;
-};
+const std::string Site = "http://www.example.com/";
+// Three entries used after every sample entry, newest first.
+const std::vector<std::string> NewestFirst = {Site + "b.gif", Site + "a/page.htm", Site + "c.css"};
 
-// Three entries with distinct sizes and access times; by last access, newest
-// first, they come as gif, htm, css.
-void SeedThree()
+std::vector<std::string> Slice(const std::vector<std::string>& cells, size_t from, size_t count)
 {
-    const Seeded entries[] = {
-        {"http://www.example.com/a/page.htm", 3000, MakeFileTime(2005, 3, 9, 10)},
-        {"http://www.example.com/b.gif", 5000, MakeFileTime(2005, 3, 10, 8)},
-        {"http://www.example.com/c.css", 100, MakeFileTime(2005, 3, 8)},
-    };
-    for (const Seeded& e : entries) {
-        SeedEntry entry;
-        entry.url = e.url;
-        entry.content = std::string(e.size, 'x');
-        if (strstr(e.url, "page.htm")) {
+    return std::vector<std::string>(cells.begin() + from, cells.begin() + from + count);
+}
+
+// A stored value as its type followed by its bytes in 32-bit pieces; empty when absent.
+std::vector<LONG> Stored(const char* name)
+{
+    std::vector<BYTE> data;
+    DWORD type = 0;
+    if (!GetSetting(name, &data, &type))
+        return {};
+    std::vector<LONG> values(1 + (data.size() + 3) / 4, (LONG)type);
+    memcpy(values.data() + 1, data.data(), data.size());
+    return values;
+}
+
+// A first run (no key) over sample and three known entries, shared by the tests that put back what they change.
+struct SeededWindow : MainWindowTest {
+    static void SetUpTestSuite()
+    {
+        ClearUrlCache();
+        ClearSettingsKey();
+        SeedSampleCache(150, MakeFileTime(2005, 3, 7));
+        const struct { const char* name; DWORD size; FILETIME access; } known[] = {
+            {"a/page.htm", 3000, MakeFileTime(2005, 3, 9, 10)}, {"b.gif", 5000, MakeFileTime(2005, 3, 10, 8)},
+            {"c.css", 100, MakeFileTime(2005, 3, 8)}};
+        FILETIME sync = MakeFileTime(2005, 3, 8, 7, 6, 4);
+        for (const auto& k : known) {
+            SeedEntry entry;
+            entry.url = Site + k.name;
+            entry.content = std::string(k.size, 'x');
             entry.header = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n";
             entry.modified = MakeFileTime(2005, 3, 7, 9, 5, 7);
             entry.expire = MakeFileTime(2030, 1, 1);
+            SeedCacheEntry(entry);
+            SetCacheEntryTimes(entry.url, &k.access, NULL, &sync);
         }
-        ASSERT_NE(SeedCacheEntry(entry), "");
-        ASSERT_TRUE(SetCacheEntryTimes(e.url, &e.access, NULL, NULL));
+        SetCacheEntryCounters(Site + "a/page.htm", 5, 600);
+        shown.clear();
+        Open();
     }
-    ASSERT_TRUE(SetCacheEntryCounters("http://www.example.com/a/page.htm", 5, 600));
-}
-
-const std::vector<std::string> NewestFirst = {
-    "http://www.example.com/b.gif", "http://www.example.com/a/page.htm", "http://www.example.com/c.css"};
-const std::vector<std::string> OldestFirst = {
-    "http://www.example.com/c.css", "http://www.example.com/a/page.htm", "http://www.example.com/b.gif"};
-const std::vector<std::string> SmallestFirst = OldestFirst;
-const std::vector<std::string> LargestFirst = NewestFirst;
-
-std::string MenuText(HMENU menu, UINT id, UINT flags = MF_BYCOMMAND)
-{
-    char text[128] = "";
-    GetMenuStringA(menu, id, text, sizeof(text), flags);
-    return text;
-}
-
-std::string TimeText(const FILETIME& time)
-{
-    char text[ENTRY_TIME_TEXT];
-    FormatEntryTime(text, &time);
-    return text;
-}
-
-RECT ChildRect(HWND parent, HWND child)
-{
-    RECT rect;
-    GetWindowRect(child, &rect);
-    MapWindowPoints(NULL, parent, (POINT*)&rect, 2);
-    return rect;
-}
-
-bool Checked(HWND window, UINT id)
-{
-    return (GetMenuState(GetMenu(window), id, MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
-
-LONG StoredLong(const char* name, int index = 0)
-{
-    std::vector<BYTE> data;
-    DWORD type;
-    if (!GetSetting(name, &data, &type) || data.size() < (size_t)(index + 1) * 4)
-        return -12345;
-    LONG value;
-    memcpy(&value, data.data() + index * 4, 4);
-    return value;
-}
-
-void PutEverythingBut(const char* left, RECT rect)
-{
-    const char* dwords[] = {"Include Strays", "Include Cookies", "Sort Column", "Sort Direction"};
-    const DWORD values[] = {1, 1, 4, 0};
-    for (int i = 0; i < 4; i++) {
-        if (strcmp(dwords[i], left) != 0)
-            PutDwordSetting(dwords[i], values[i]);
-    }
-    if (strcmp("Window Metrics", left) != 0)
-        PutSetting("Window Metrics", REG_BINARY, &rect, sizeof(rect));
-    LONG widths[COLUMN_WIDTH_SLOTS] = {};
-    for (int i = 0; i < COLUMN_COUNT; i++)
-        widths[i] = 40 + i;
-    PutSetting("Column Widths", REG_BINARY, widths, sizeof(widths));
-    PutSetting("Open Command", REG_SZ, "viewer.exe", 11);
-}
+    static void TearDownTestSuite() { Close(); }
+    void SetUp() override { ASSERT_TRUE(window); }
+    void TearDown() override {}
+};
 
 }  // namespace
 
-TEST_F(MainWindowTest, FirstRunMakesTheWindowWithItsClassMenuControlsAndDefaults)
+// A first run's class, title, menu (only item 116 grayed, nothing checked), columns and default placement.
+TEST_F(SeededWindow, FirstRunShowsItsClassMenuAndColumns)
 {
-    ASSERT_TRUE(Open());
     char text[64];
     GetClassNameA(window, text, sizeof(text));
     EXPECT_STREQ(text, "Brindlewick");
     GetWindowTextA(window, text, sizeof(text));
     EXPECT_STREQ(text, "Brindlewick");
-    EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
-    EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & 0x00020300, 0x00020300);
-    EXPECT_TRUE(IsWindowVisible(window));
-    WNDCLASSA windowClass;
-    ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(NULL), "Brindlewick", &windowClass));
-    EXPECT_EQ(windowClass.lpfnWndProc, MainWindowProc);
-    EXPECT_NE(windowClass.hIcon, nullptr);
-    EXPECT_EQ(windowClass.hbrBackground, (HBRUSH)6);
-
-    HMENU menu = GetMenu(window);
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(MenuText(menu, 0, MF_BYPOSITION), "Action");
-    EXPECT_EQ(MenuText(menu, 1, MF_BYPOSITION), "Options");
-    const struct {
-        UINT id;
-        const char* caption;
-    } items[] = {
-        {40001, "Scan Cache"}, {115, "Load as a New Listing"}, {116, "Load as a Subsequent Scan"},
-        {40005, "Remove Deletions"}, {40006, "Save Listing"}, {40003, "About Brindlewick"},
-        {40002, "Quit"}, {40007, "Include strays"}, {40008, "Include Cookies"}, {110, "Set Open Command"},
-    };
-    for (const auto& item : items) {
-        SCOPED_TRACE(item.caption);
-        EXPECT_EQ(MenuText(menu, item.id), item.caption);
-        UINT state = GetMenuState(menu, item.id, MF_BYCOMMAND);
-        EXPECT_EQ((state & MF_GRAYED) != 0, item.id == 116);
-        EXPECT_EQ(state & MF_CHECKED, 0u);
-    }
-    EXPECT_EQ(MenuText(GetSubMenu(menu, 0), 1, MF_BYPOSITION), "Load Cache Backup File");
-
-    // The list view and the two-part status bar.
-    ASSERT_NE(g_app.listView, nullptr);
-    EXPECT_EQ(GetDlgCtrlID(g_app.listView), 100);
-    EXPECT_EQ((DWORD)GetWindowLongA(g_app.listView, GWL_STYLE) & 0x5000000Du, 0x5000000Du);
-    EXPECT_EQ(SendMessageA(g_app.listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & 0x4020, 0x4020);
-    int parts[3] = {};
-    EXPECT_EQ(SendMessageA(g_app.statusBar, SB_GETPARTS, 3, (LPARAM)parts), 2);
-    EXPECT_EQ(parts[0], 600);
-    EXPECT_EQ(parts[1], -1);
-
-    // An empty cache: no rows, and the summary replaced the invitation.
-    EXPECT_EQ(RowCount(), 0);
-    EXPECT_EQ(StatusText(0), "CurSize: 0   Amt added: 0   Amt Del'd: 0   NumEntries: 0   ClusterSize: 0");
-    EXPECT_EQ(g_app.settings.sortColumn, 5);
-    EXPECT_EQ(g_app.settings.sortDirection, 1u);
+    EXPECT_NE(GetClassLongPtrA(window, GCLP_HICON), 0);
     EXPECT_EQ(g_app.settings.window.x, (LONG)CW_USEDEFAULT);
-}
-
-TEST_F(MainWindowTest, StatusBarInvitesUntilTheFirstSummary)
-{
-    SetStartupDefaults(GetModuleHandleA(NULL));
-    ASSERT_TRUE(RegisterMainClass());
-    window = CreateMainWindow(SW_SHOWNORMAL);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(StatusText(0), StatusInvitation);
-    EXPECT_NE(std::string(StatusInvitation).find("Tallowmere"), std::string::npos);
-}
-
-TEST_F(MainWindowTest, ColumnsCarryTheirCaptionsAndWidths)
-{
-    ASSERT_TRUE(Open());
-    for (int i = 0; i <= COLUMN_COUNT; i++) {
-        SCOPED_TRACE(i);
-        char caption[64] = "";
-        LVCOLUMNA column = {};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = caption;
-        column.cchTextMax = sizeof(caption);
-        BOOL exists = (BOOL)SendMessageA(g_app.listView, LVM_GETCOLUMNA, i, (LPARAM)&column);
-        if (i == COLUMN_COUNT) {
-            EXPECT_FALSE(exists);
-            break;
-        }
-        ASSERT_TRUE(exists);
-        EXPECT_STREQ(caption, ColumnTable[i].caption);
-        EXPECT_EQ(column.cx, ColumnTable[i].defaultWidth);
+    std::vector<std::string> items, columns;
+    for (UINT id : {IDM_SCAN_CACHE, IDM_LOAD_NEW_LISTING, IDM_LOAD_SUBSEQUENT_SCAN, IDM_REMOVE_DELETIONS, IDM_SAVE_LISTING,
+                    IDM_ABOUT, IDM_QUIT, IDM_INCLUDE_STRAYS, IDM_INCLUDE_COOKIES, IDM_SET_OPEN_COMMAND}) {
+        GetMenuStringA(GetMenu(window), id, text, sizeof(text), MF_BYCOMMAND);
+        UINT state = GetMenuState(GetMenu(window), id, MF_BYCOMMAND);
+        items.push_back(text + std::string(state & MF_GRAYED ? " (grayed)" : "") + (state & MF_CHECKED ? " (checked)" : ""));
     }
-    const char* captions[] = {"Entry #", "URL", "Status", "Local File", "Size", "Last Access", "Last Modified",
-                              "Last Sync'ed", "Flags", "HR", "UC", "Exempt", "Expire Time",
-                              "HTTP Response Header"};
-    const LONG widths[] = {52, 300, 52, 100, 52, 115, 115, 115, 50, 30, 30, 50, 115, 300};
-    for (int i = 0; i < COLUMN_COUNT; i++) {
-        EXPECT_STREQ(ColumnTable[i].caption, captions[i]);
-        EXPECT_EQ(ColumnTable[i].defaultWidth, widths[i]);
-    }
-    EXPECT_EQ(ColumnTable[COLUMN_COUNT].caption, nullptr);
+    EXPECT_EQ(items, (std::vector<std::string>{"Scan Cache", "Load as a New Listing", "Load as a Subsequent Scan (grayed)",
+                                               "Remove Deletions", "Save Listing", "About Brindlewick", "Quit",
+                                               "Include strays", "Include Cookies", "Set Open Command"}));
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = text;
+    column.cchTextMax = sizeof(text);
+    for (int i = 0; SendMessageA(g_app.listView, LVM_GETCOLUMNA, i, (LPARAM)&column); i++)
+        columns.push_back(text + (" " + std::to_string(column.cx)));
+    EXPECT_EQ(columns, (std::vector<std::string>{"Entry # 52", "URL 300", "Status 52", "Local File 100", "Size 52",
+                                                 "Last Access 115", "Last Modified 115", "Last Sync'ed 115", "Flags 50",
+                                                 "HR 30", "UC 30", "Exempt 50", "Expire Time 115",
+                                                 "HTTP Response Header 300"}));
 }
 
-TEST_F(MainWindowTest, RowsShowTheScannedEntriesNewestFirst)
+// The first scan's rows, newest first, with the cache's values and totals; part 1 waits for strays.
+TEST_F(SeededWindow, RowsShowTheScannedEntriesNewestFirst)
 {
-    SeedThree();
-    // Entry numbers follow WinINet's enumeration order.
     std::vector<CachedRecord> records = ReadCacheDirectly();
-    ASSERT_EQ(records.size(), 3u);
-    ASSERT_TRUE(Open());
-    ASSERT_EQ(RowCount(), 3);
-    EXPECT_EQ(Column(1), NewestFirst);
-
-    for (size_t n = 0; n < records.size(); n++) {
-        const CachedRecord& r = records[n];
-        SCOPED_TRACE(r.url);
-        int row = 0;
-        while (row < 3 && Cell(row, 1) != r.url)
-            row++;
-        ASSERT_LT(row, 3);
-        char flags[16];
-        snprintf(flags, sizeof(flags), "%8lX", (unsigned long)r.type);
-        std::string expected[] = {
-            std::to_string(n), r.url, "", r.localFile, std::to_string(r.size), TimeText(r.lastAccess),
-            TimeText(r.lastModified), TimeText(r.lastSync), flags, std::to_string(r.hitRate),
-            std::to_string(r.useCount), std::to_string(r.exemptDelta), TimeText(r.expire), "", "*",
-        };
-        if (r.url.find("page.htm") != std::string::npos) {
-            expected[13] = "HTTP/1.1 200 OK  Content-Type: text/html    ";
-            EXPECT_EQ(expected[4], "3000");
-            EXPECT_EQ(expected[5], "2005/03/09 10:00.00");
-            EXPECT_EQ(expected[6], "2005/03/07 9:05.07");
-            EXPECT_EQ(expected[9], "5");
-            EXPECT_EQ(expected[11], "600");
-            EXPECT_EQ(expected[12], "2030/01/01 0:00.00");
-        }
-        for (int column = 0; column <= COLUMN_COUNT; column++)
-            EXPECT_EQ(Cell(row, column), expected[column]) << "column " << column;
-    }
-    // Sizes on disk in whole 4,096-byte clusters: 4,096 + 8,192 + 4,096.
-    EXPECT_EQ(StatusText(0), "CurSize: 16384   Amt added: 0   Amt Del'd: 0   NumEntries: 3   ClusterSize: 4096");
-    EXPECT_EQ(g_app.scanListing.clusterSize, 4096u);
+    records.erase(std::remove_if(records.begin(), records.end(), [](auto& r) { return r.type == COOKIE_ENTRY; }),
+                  records.end());
+    ASSERT_EQ(RowCount(), (int)records.size());
+    EXPECT_EQ(Slice(Column(1), 0, 3), NewestFirst);
+    auto page = std::find_if(records.begin(), records.end(), [](auto& r) { return r.url == Site + "a/page.htm"; });
+    const std::string cells[] = {std::to_string(page - records.begin()), page->url, "", page->localFile, "3000",
+                                 "2005/03/09 10:00.00", "2005/03/07 9:05.07", "2005/03/08 7:06.04", "       1", "5",
+                                 "0", "600", "2030/01/01 0:00.00", "HTTP/1.1 200 OK  Content-Type: text/html    ", "*"};
+    for (int column = 0; column < 15; column++)
+        EXPECT_EQ(Cell(1, column), cells[column]) << "column " << column;
+    std::string counts = "NumEntries: " + std::to_string(RowCount()) + "   ClusterSize: 4096";
+    EXPECT_NE(StatusText(0).find(counts), std::string::npos) << StatusText(0);
+    EXPECT_EQ(StatusText(1), "");
+    g_app.settings.includeStrays = 1;
+    ShowListingSummary(&g_app.mainListing);
+    EXPECT_EQ(StatusText(1), "Size of strays: 0   NumStrays: 0");
+    g_app.settings.includeStrays = 0;
+    EXPECT_TRUE(shown.empty());
 }
 
-TEST_F(MainWindowTest, HeaderClicksReverseTheSortedColumnAndKeepTheDirectionForAnother)
+// A click on the sorted column reverses the order; another column keeps the direction in force.
+TEST_F(SeededWindow, HeaderClicksReverseOrChangeTheOrder)
 {
-    SeedThree();
-    ASSERT_TRUE(Open());
+    auto bySize = [](const std::string& a, const std::string& b) { return std::stoll(a) < std::stoll(b); };
     ClickHeader(5);
-    EXPECT_EQ(g_app.settings.sortDirection, 0u);
-    EXPECT_EQ(Column(1), OldestFirst);
+    EXPECT_EQ(Slice(Column(1), RowCount() - 3, 3), (std::vector<std::string>(NewestFirst.rbegin(), NewestFirst.rend())));
     ClickHeader(4);
-    EXPECT_EQ(g_app.settings.sortColumn, 4);
-    EXPECT_EQ(g_app.settings.sortDirection, 0u);
-    EXPECT_EQ(Column(1), SmallestFirst);
+    std::vector<std::string> sizes = Column(4);
+    EXPECT_TRUE(std::is_sorted(sizes.begin(), sizes.end(), bySize));
     ClickHeader(4);
-    EXPECT_EQ(g_app.settings.sortDirection, 1u);
-    EXPECT_EQ(Column(1), LargestFirst);
-    EXPECT_EQ(Column(4), (std::vector<std::string>{"5000", "3000", "100"}));
+    sizes = Column(4);
+    EXPECT_TRUE(std::is_sorted(sizes.rbegin(), sizes.rend(), bySize));
+    ClickHeader(5);
+    EXPECT_EQ(Slice(Column(1), 0, 3), NewestFirst);
 }
 
-TEST_F(MainWindowTest, ResizingKeepsTheListAboveTheStatusBar)
+// The list fills the client area above the status bar at every size; the last is left as a PNG.
+TEST_F(SeededWindow, ResizingKeepsTheListAboveTheStatusBar)
 {
-    ASSERT_TRUE(Open());
-    const SIZE sizes[] = {{700, 500}, {1000, 300}, {420, 760}};
-    for (const SIZE& size : sizes) {
-        SCOPED_TRACE(std::to_string(size.cx) + "x" + std::to_string(size.cy));
-        SetWindowPos(window, NULL, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
-        RECT client, list = ChildRect(window, g_app.listView), status = ChildRect(window, g_app.statusBar);
+    for (SIZE size : {SIZE{420, 760}, SIZE{1000, 300}, SIZE{1200, 700}}) {
+        SCOPED_TRACE(size.cx);
+        SetWindowPos(window, NULL, 20, 20, size.cx, size.cy, SWP_NOZORDER);
+        RECT client, list, status;
         GetClientRect(window, &client);
-        EXPECT_EQ(list.left, 0);
-        EXPECT_EQ(list.top, 0);
-        EXPECT_EQ(list.right, client.right);
-        EXPECT_EQ(list.bottom, status.top);
-        EXPECT_EQ(status.bottom, client.bottom);
+        GetWindowRect(g_app.listView, &list);
+        GetWindowRect(g_app.statusBar, &status);
+        MapWindowPoints(NULL, window, (POINT*)&list, 2);
+        MapWindowPoints(NULL, window, (POINT*)&status, 2);
+        EXPECT_EQ((std::vector<LONG>{list.left, list.top, list.right, list.bottom, status.bottom}),
+                  (std::vector<LONG>{0, 0, client.right, status.top, client.bottom}));
+    }
+    std::string hostPath;
+    ASSERT_TRUE(SaveWindowPng(window, TestOutputPath("main_window.png", &hostPath)));
+    printf("Screenshot of the main window: %s\n", hostPath.c_str());
+}
+
+// Cell formats, 40,000 rows all reachable, and no text for a position without an entry.
+TEST_F(SeededWindow, HandBuiltListingOfFortyThousandRows)
+{
+    TestListing hand;
+    std::swap(g_app.mainListing, *hand.get());
+    Listing* main = &g_app.mainListing;
+    CacheEntry* stray = AddEntry(main, nullptr, "C:\\cache\\AB12\\stray.bin");
+    stray->typeFlags = 0x20;
+    stray->size = stray->hitRate = 0xFFFFFFFF;
+    stray->exemptDelta = 0x80000000;
+    stray->lastAccess = FILETIME{0xFFFFFFFF, 0xFFFFFFFF};
+    CacheEntry* backup = AddEntry(main, Site.c_str(), nullptr, "HTTP/1.1 200 OK");
+    backup->typeFlags = 0x80000001;
+    backup->status = STATUS_DELETED;
+    backup->useCount = 3;
+    while (main->count < 40000)
+        AddEntry(main, "http://www.example.com/x", "C:\\cache\\x")->size = 1;
+    ReplaceListRows(main);
+    const struct { int row, column; const char* text; } cells[] = {
+        {0, 1, ""}, {0, 2, ""}, {0, 4, "4294967295"}, {0, 5, "None"}, {0, 6, "None"}, {0, 8, "      20"},
+        {0, 9, "-1"}, {0, 11, "2147483648"}, {0, 13, ""}, {0, 99, "*"}, {1, 2, "Deleted"}, {1, 3, ""},
+        {1, 8, "80000001"}, {1, 10, "3"}, {1, 13, "HTTP/1.1 200 OK"}, {32767, 0, "32767"}, {39999, 0, "39999"}};
+    EXPECT_EQ(RowCount(), 40000);
+    for (const auto& c : cells)
+        EXPECT_EQ(Cell(c.row, c.column), c.text) << "row " << c.row << " column " << c.column;
+    char untouched[] = "untouched";
+    for (int row : {-1, 40000}) {
+        NMLVDISPINFOA info = {};
+        info.hdr.code = LVN_GETDISPINFOA;
+        info.item.iItem = row;
+        info.item.pszText = untouched;
+        EXPECT_EQ(SendMessageA(window, WM_NOTIFY, IDC_LIST_VIEW, (LPARAM)&info), 1);
+        EXPECT_EQ(info.item.pszText, untouched) << "row " << row;
+    }
+    std::swap(g_app.mainListing, *hand.get());
+    ReplaceListRows(&g_app.mainListing);
+}
+
+// Close box and Quit each write the key once, dragged width included; the next start applies it
+// unless "Window Metrics" is missing (default place and widths) or off every screen (default place).
+TEST_F(MainWindowTest, SettingsWrittenAtTheEndApplyAtTheNextStart)
+{
+    for (UINT road : {(UINT)WM_COMMAND, (UINT)WM_CLOSE}) {
+        SCOPED_TRACE(road == WM_CLOSE ? "close box" : "Quit");
+        ClearSettingsKey();
+        ASSERT_TRUE(Open());
+        SetWindowPos(window, NULL, 100, 80, 800, 600, SWP_NOZORDER);
+        SendMessageA(g_app.listView, LVM_SETCOLUMNWIDTH, 3, 43);
+        ClickHeader(4);
+        Command(IDM_INCLUDE_COOKIES);
+        SendMessageA(window, road, road == WM_CLOSE ? 0 : IDM_QUIT, 0);
+        EXPECT_EQ(IsWindow(window) != 0, road == WM_COMMAND);
+        const std::pair<const char*, std::vector<LONG>> values[] = {
+            {"Include Strays", {REG_DWORD, 0}}, {"Include Cookies", {REG_DWORD, 1}}, {"Sort Column", {REG_DWORD, 4}},
+            {"Sort Direction", {REG_DWORD, 1}}, {"Window Metrics", {REG_BINARY, 100, 80, 900, 680}},
+            {"Column Widths", {REG_BINARY, 52, 300, 52, 43, 52, 115, 115, 115, 50, 30, 30, 50, 115, 300, 0, 0}},
+            {"Open Command", {REG_SZ, 0}}};
+        for (const auto& value : values)
+            EXPECT_EQ(Stored(value.first), value.second) << value.first;
+        // Nothing writes the key again on the way out of the message loop.
+        DeleteSetting("Open Command");
+        EXPECT_EQ(RunMessageLoop(), 0);
+        EXPECT_EQ(Stored("Open Command"), std::vector<LONG>{});
+        Close();
+    }
+    // Every start writes the key again at its end: the one that drops the widths comes last.
+    const RECT onScreen = {100, 80, 900, 680}, minimized = {-32000, -32000, -31840, -31973};
+    const struct { const char* name; const RECT* metrics; bool placed; LONG width; } starts[] = {
+        {"as written", &onScreen, true, 43}, {"closed while minimized", &minimized, false, 43},
+        {"no Window Metrics", nullptr, false, 100}};
+    for (const auto& start : starts) {
+        SCOPED_TRACE(start.name);
+        start.metrics ? PutSetting("Window Metrics", REG_BINARY, start.metrics, sizeof(RECT))
+                      : DeleteSetting("Window Metrics");
+        ASSERT_TRUE(Open());
+        RECT rect;
+        GetWindowRect(window, &rect);
+        EXPECT_EQ(EqualRect(&rect, &onScreen) != 0, start.placed);
+        EXPECT_NE(MonitorFromWindow(window, MONITOR_DEFAULTTONULL), nullptr);
+        EXPECT_EQ(SendMessageA(g_app.listView, LVM_GETCOLUMNWIDTH, 3, 0), start.width);
+        EXPECT_EQ(std::make_pair(Checked(IDM_INCLUDE_STRAYS), Checked(IDM_INCLUDE_COOKIES)), std::make_pair(false, true));
+        EXPECT_EQ(std::make_pair(g_app.settings.sortColumn, g_app.settings.sortDirection), std::make_pair(4L, 1UL));
+        Close();
     }
 }
 
-TEST_F(MainWindowTest, ClosingWritesEverySettingOnceWithTheDraggedWidths)
+// A first scan out of memory is reported and leaves a listing that the next scan merges into.
+TEST_F(MainWindowTest, FirstScanOutOfMemoryLeavesAListingToMergeInto)
 {
+    HeapFailureGuard heapGuard;
+    SeedEntry entry;
+    entry.url = Site + "page.htm";
+    ASSERT_NE(SeedCacheEntry(entry), "");
+    actions.push_back([](HWND box) { FailHeapAfter(-1); PostMessageA(box, WM_COMMAND, IDOK, 0); });
+    FailHeapAfter(0);
     ASSERT_TRUE(Open());
-    SendMessageA(g_app.listView, LVM_SETCOLUMNWIDTH, 1, 222);
-    ClickHeader(4);
-    SendMessageA(window, WM_COMMAND, IDM_INCLUDE_COOKIES, 0);
-    RECT rect;
-    GetWindowRect(window, &rect);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Error during initial cache read");
+    EXPECT_EQ(RowCount(), 0);
+    Command(IDM_SCAN_CACHE);
+    EXPECT_EQ(Column(2), std::vector<std::string>{"Added"});
+}
 
-    SendMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(StoredLong("Include Strays"), 0);
-    EXPECT_EQ(StoredLong("Include Cookies"), 1);
-    EXPECT_EQ(StoredLong("Sort Column"), 4);
-    EXPECT_EQ(StoredLong("Sort Direction"), 1);
-    EXPECT_EQ(StoredLong("Window Metrics", 0), rect.left);
-    EXPECT_EQ(StoredLong("Window Metrics", 1), rect.top);
-    EXPECT_EQ(StoredLong("Window Metrics", 2), rect.right);
-    EXPECT_EQ(StoredLong("Window Metrics", 3), rect.bottom);
-    for (int i = 0; i < COLUMN_COUNT; i++)
-        EXPECT_EQ(StoredLong("Column Widths", i), i == 1 ? 222 : ColumnTable[i].defaultWidth) << i;
-    EXPECT_EQ(StoredLong("Column Widths", 14), 0);
-    EXPECT_EQ(StoredLong("Column Widths", 15), 0);
-    const struct {
-        const char* name;
-        DWORD type;
-        size_t size;
-    } values[] = {
-        {"Include Strays", REG_DWORD, 4}, {"Include Cookies", REG_DWORD, 4}, {"Sort Column", REG_DWORD, 4},
-        {"Sort Direction", REG_DWORD, 4}, {"Window Metrics", REG_BINARY, 16},
-        {"Column Widths", REG_BINARY, 64}, {"Open Command", REG_SZ, 1},
-    };
-    for (const auto& v : values) {
-        SCOPED_TRACE(v.name);
-        std::vector<BYTE> data;
-        DWORD type = 0;
-        ASSERT_TRUE(GetSetting(v.name, &data, &type));
-        EXPECT_EQ(type, v.type);
-        EXPECT_EQ(data.size(), v.size);
+// The dialogs' controls in their places, the five icon images and the version block.
+TEST(Resources, DialogsIconAndVersion)
+{
+    InitCommonControls();
+    // The controls of each dialog in their order, `dialog` 0 for the About box, 1 for Set Open Command.
+    const struct { int dialog, id; const char* className; POINT at; const char* text; } controls[] = {
+        {0, IDOK, "Button", {88, 81}, "OK"}, {0, -1, "Button", {7, 3}, ""}, {0, IDC_ABOUT_ICON, "Static", {14, 13}, nullptr},
+        {1, -1, "Button", {7, 3}, ""}, {1, -1, "Static", {13, 11}, nullptr},
+        {1, -1, "Static", {13, 51}, "You need not enclose the open command's pathname in quotes."},
+        {1, -1, "Static", {7, 94}, "Open Command:"}, {1, IDC_OPEN_COMMAND, "Edit", {66, 92}, ""},
+        {1, IDOK, "Button", {7, 116}, "OK"}, {1, IDCANCEL, "Button", {222, 116}, "Cancel"}};
+    HWND dialogs[] = {CreateDialogParamA(NULL, MAKEINTRESOURCEA(IDD_ABOUT), NULL, NULL, 0),
+                      CreateDialogParamA(NULL, MAKEINTRESOURCEA(IDD_OPEN_COMMAND), NULL, NULL, 0)};
+    HWND children[2] = {};
+    for (const auto& c : controls) {
+        HWND dialog = dialogs[c.dialog], child = children[c.dialog] =
+            children[c.dialog] ? GetWindow(children[c.dialog], GW_HWNDNEXT) : GetWindow(dialog, GW_CHILD);
+        char name[32] = "", text[128] = "";
+        GetClassNameA(child, name, sizeof(name));
+        GetWindowTextA(child, text, sizeof(text));
+        RECT expected = {c.at.x, c.at.y, 0, 0}, actual;
+        MapDialogRect(dialog, &expected);
+        GetWindowRect(child, &actual);
+        MapWindowPoints(NULL, dialog, (POINT*)&actual, 1);
+        EXPECT_EQ(std::make_tuple(std::string(name), GetDlgCtrlID(child), actual.left, actual.top, std::string(c.text ? text : "")),
+                  std::make_tuple(std::string(c.className), c.id & 0xFFFF, expected.left, expected.top,
+                                  std::string(c.text ? c.text : "")));
     }
-
-    // The quit message ends the loop; nothing writes the key again on the way out.
-    ClearSettingsKey();
-    EXPECT_EQ(RunMessageLoop(), 0);
-    ShutDown();
-    window = NULL;
-    EXPECT_FALSE(SettingsKeyExists());
-}
-
-TEST_F(MainWindowTest, QuitWritesTheSettingsOnceAndLeavesTheWindowToTheProcess)
-{
-    ASSERT_TRUE(Open());
-    ClickHeader(2);
-    PostMessageA(window, WM_COMMAND, IDM_QUIT, 0);
-    EXPECT_EQ(RunMessageLoop(), 0);
-    EXPECT_TRUE(IsWindow(window));
-    EXPECT_EQ(StoredLong("Sort Column"), 2);
-    EXPECT_EQ(StoredLong("Column Widths", 1), 300);
-    ClearSettingsKey();
-    EXPECT_FALSE(PumpUntilIdle());
-    ShutDown();
-    EXPECT_FALSE(SettingsKeyExists());
-}
-
-TEST_F(MainWindowTest, StoredSettingsPlaceTheWindowAndSetOrderChecksAndWidths)
-{
-    SeedThree();
-    const RECT stored = {100, 80, 900, 680};
-    PutEverythingBut("", stored);
-    ASSERT_TRUE(Open());
-    RECT rect;
-    GetWindowRect(window, &rect);
-    EXPECT_EQ(rect.left, stored.left);
-    EXPECT_EQ(rect.top, stored.top);
-    EXPECT_EQ(rect.right, stored.right);
-    EXPECT_EQ(rect.bottom, stored.bottom);
-    EXPECT_TRUE(Checked(window, IDM_INCLUDE_STRAYS));
-    EXPECT_TRUE(Checked(window, IDM_INCLUDE_COOKIES));
-    EXPECT_EQ(Column(1), SmallestFirst);
-    EXPECT_EQ(SendMessageA(g_app.listView, LVM_GETCOLUMNWIDTH, 3, 0), 43);
-    EXPECT_STREQ(g_app.settings.openCommand, "viewer.exe");
-
-    // The option commands flip the options and their check marks.
-    SendMessageA(window, WM_COMMAND, IDM_INCLUDE_STRAYS, 0);
-    EXPECT_FALSE(Checked(window, IDM_INCLUDE_STRAYS));
-    EXPECT_EQ(g_app.settings.includeStrays, 0u);
-    SendMessageA(window, WM_COMMAND, IDM_INCLUDE_STRAYS, 0);
-    EXPECT_TRUE(Checked(window, IDM_INCLUDE_STRAYS));
-    EXPECT_EQ(g_app.settings.includeStrays, 1u);
-}
-
-TEST_F(MainWindowTest, KeyWithoutWindowMetricsKeepsDefaultPlaceAndWidths)
-{
-    SeedThree();
-    PutEverythingBut("Window Metrics", RECT{});
-    ASSERT_TRUE(Open());
-    EXPECT_EQ(g_app.settings.window.x, (LONG)CW_USEDEFAULT);
-    EXPECT_EQ(g_app.settings.window.width, (LONG)CW_USEDEFAULT);
-    EXPECT_EQ(SendMessageA(g_app.listView, LVM_GETCOLUMNWIDTH, 3, 0), ColumnTable[3].defaultWidth);
-    EXPECT_TRUE(Checked(window, IDM_INCLUDE_COOKIES));
-    EXPECT_EQ(Column(1), SmallestFirst);
-}
-
-TEST_F(MainWindowTest, RectangleStoredWhileMinimizedOpensTheWindowOnScreen)
-{
-    PutEverythingBut("", RECT{-32000, -32000, -31840, -31973});
-    ASSERT_TRUE(Open());
-    RECT rect, work, common;
-    GetWindowRect(window, &rect);
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    EXPECT_TRUE(IntersectRect(&common, &rect, &work));
-    EXPECT_GT(rect.right - rect.left, 160);
-    // The widths still come from the key: only the rectangle was refused.
-    EXPECT_EQ(SendMessageA(g_app.listView, LVM_GETCOLUMNWIDTH, 3, 0), 43);
+    DestroyWindow(dialogs[0]);
+    DestroyWindow(dialogs[1]);
+    HRSRC icons = FindResourceA(NULL, MAKEINTRESOURCEA(IDI_BRINDLEWICK), (LPCSTR)RT_GROUP_ICON);
+    ASSERT_NE(icons, nullptr);
+    EXPECT_EQ(((const WORD*)LockResource(LoadResource(NULL, icons)))[2], 5);   // images in the group
+    // The version block: VS_FIXEDFILEINFO after its 40-byte header, then the texts in UTF-16.
+    HRSRC version = FindResourceA(NULL, MAKEINTRESOURCEA(1), (LPCSTR)RT_VERSION);
+    const BYTE* block = (const BYTE*)LockResource(LoadResource(NULL, version));
+    const VS_FIXEDFILEINFO* fixed = (const VS_FIXEDFILEINFO*)(block + 40);
+    EXPECT_EQ((std::vector<DWORD>{fixed->dwSignature, fixed->dwFileVersionMS, fixed->dwFileVersionLS,
+                                  fixed->dwProductVersionMS, fixed->dwProductVersionLS}),
+              (std::vector<DWORD>{0xFEEF04BD, 0x00020001, 16, 0x00020001, 16}));
+    std::wstring texts((const wchar_t*)block, SizeofResource(NULL, version) / 2);
+    for (const wchar_t* text : {L"A program for monitoring activity in the Internet Explorer cache", L"Brindlewick",
+                                L"Tallowmere", L"2.1.0.16"})
+        EXPECT_NE(texts.find(text), std::wstring::npos) << text;
 }

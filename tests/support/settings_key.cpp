@@ -8,15 +8,6 @@ void ClearSettingsKey()
     RegDeleteKeyA(HKEY_CURRENT_USER, Key);
 }
 
-bool SettingsKeyExists()
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, Key, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 void PutSetting(const char* name, DWORD type, const void* data, DWORD size)
 {
     HKEY key;
@@ -29,6 +20,11 @@ void PutSetting(const char* name, DWORD type, const void* data, DWORD size)
 void PutDwordSetting(const char* name, DWORD value)
 {
     PutSetting(name, REG_DWORD, &value, sizeof(value));
+}
+
+void DeleteSetting(const char* name)
+{
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, Key, name);
 }
 
 bool GetSetting(const char* name, std::vector<BYTE>* data, DWORD* type)

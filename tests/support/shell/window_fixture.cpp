@@ -1,15 +1,51 @@
 #include "window_fixture.h"
+#include <string.h>
 #include <commctrl.h>
 #include "app_state.h"
 #include "cache_seed.h"
 #include "main_window.h"
+#include "resource.h"
 #include "settings_key.h"
 #include "startup.h"
+
+HWND MainWindowTest::window = NULL;
+std::vector<ShownWindow> MainWindowTest::shown;
+std::deque<std::function<void(HWND)>> MainWindowTest::actions;
+
+static std::string WindowText(HWND window)
+{
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+// Notes every dialog and message box of the thread when it becomes active and
+// hands it to the next action, or closes it with OK.
+static LRESULT CALLBACK AnswerModalWindows(int code, WPARAM wParam, LPARAM lParam)
+{
+    HWND box = (HWND)wParam;
+    char name[32] = "";
+    if (code == HCBT_ACTIVATE && GetClassNameA(box, name, sizeof(name)) && strcmp(name, "#32770") == 0 &&
+        !GetPropA(box, "noted")) {
+        SetPropA(box, "noted", (HANDLE)1);
+        MainWindowTest::shown.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))});
+        if (MainWindowTest::actions.empty()) {
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        } else {
+            auto action = MainWindowTest::actions.front();
+            MainWindowTest::actions.pop_front();
+            action(box);
+        }
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
 
 void MainWindowTest::SetUp()
 {
     ClearUrlCache();
     ClearSettingsKey();
+    shown.clear();
+    actions.clear();
 }
 
 void MainWindowTest::TearDown()
@@ -20,19 +56,27 @@ void MainWindowTest::TearDown()
 
 HWND MainWindowTest::Open()
 {
+    static HHOOK hook = SetWindowsHookExA(WH_CBT, AnswerModalWindows, NULL, GetCurrentThreadId());
+    EXPECT_NE(hook, nullptr);
     window = StartUp(GetModuleHandleA(NULL), SW_SHOWNORMAL);
     return window;
 }
 
 void MainWindowTest::Close()
 {
-    if (window && IsWindow(window))
+    if (!window)
+        return;
+    if (IsWindow(window))
         DestroyWindow(window);
     PumpUntilIdle();
-    if (window)
-        ShutDown();
+    ShutDown();
     UnregisterClassA(MAIN_WINDOW_CLASS, GetModuleHandleA(NULL));
     window = NULL;
+}
+
+bool MainWindowTest::Checked(UINT id)
+{
+    return (GetMenuState(GetMenu(window), id, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
 int MainWindowTest::RowCount()
@@ -72,11 +116,11 @@ void MainWindowTest::ClickHeader(int column)
 {
     NMLISTVIEW click = {};
     click.hdr.hwndFrom = g_app.listView;
-    click.hdr.idFrom = 100;
+    click.hdr.idFrom = IDC_LIST_VIEW;
     click.hdr.code = LVN_COLUMNCLICK;
     click.iItem = -1;
     click.iSubItem = column;
-    SendMessageA(window, WM_NOTIFY, 100, (LPARAM)&click);
+    SendMessageA(window, WM_NOTIFY, click.hdr.idFrom, (LPARAM)&click);
 }
 
 bool MainWindowTest::PumpUntilIdle()

@@ -1,33 +1,46 @@
 // Runs the real main window in the test process: start-up as the program does
-// it, texts read back from the controls, and an orderly end.
+// it, texts read back from the controls, modal windows answered, an orderly end.
+// There is one main window per process, so the window and the logs are shared.
 #ifndef BRINDLEWICK_TEST_WINDOW_FIXTURE_H
 #define BRINDLEWICK_TEST_WINDOW_FIXTURE_H
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
-struct MainWindowTest : ::testing::Test {
-    HWND window = NULL;
+// A message box or dialog as it first became active.
+struct ShownWindow {
+    std::string caption;
+    std::string text;   // a message box's text (a dialog's first static text)
+};
 
-    // An empty cache and no settings key.
+struct MainWindowTest : ::testing::Test {
+    static HWND window;
+    static std::vector<ShownWindow> shown;
+    // Run in order for the next modal windows; one with none left gets OK.
+    static std::deque<std::function<void(HWND)>> actions;
+
+    // An empty cache, no settings key, no modal window noted.
     void SetUp() override;
     void TearDown() override;
 
     // Start-up up to the message loop, the first scan included.
-    HWND Open();
+    static HWND Open();
     // Destroys the window if it still stands, lets the quit message through and
     // frees what the start-up made.
-    void Close();
+    static void Close();
+    static void Command(UINT id) { SendMessageA(window, WM_COMMAND, id, 0); }
+    static bool Checked(UINT id);
 
     static int RowCount();
     static std::string Cell(int row, int column);
-    // One column of every row, top to bottom.
     static std::vector<std::string> Column(int column);
     static std::string StatusText(int part);
     // What the main window answers to a header click on the column.
-    void ClickHeader(int column);
+    static void ClickHeader(int column);
     // Removes and dispatches queued messages; true when the quit message came.
     static bool PumpUntilIdle();
 };
