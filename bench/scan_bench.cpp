@@ -10,34 +10,6 @@
 #include "sample_listing.h"
 #include "seeded_cache.h"
 
-// Enumerates every entry as ScanCache does (one buffer, enlarged only when an entry
-// does not fit) and does nothing with them; gives how many there were.
-static int BareEnumeration()
-{
-    DWORD size = SCAN_BUFFER_START;
-    std::vector<BYTE> buffer(size);
-    HANDLE find = NULL;
-    int count = 0;
-    for (;;) {
-        DWORD reported = size;
-        auto* info = (INTERNET_CACHE_ENTRY_INFOA*)buffer.data();
-        info->dwStructSize = size;
-        BOOL ok = find ? FindNextUrlCacheEntryA(find, info, &reported)
-                       : (find = FindFirstUrlCacheEntryA(NULL, info, &reported)) != NULL;
-        if (ok) {
-            count++;
-            continue;
-        }
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || reported <= size)
-            break;
-        size = reported;
-        buffer.assign(size, 0);
-    }
-    if (find)
-        FindCloseUrlCache(find);
-    return count;
-}
-
 void BenchScan(int n)
 {
     if (!EnsureSeededCache(n)) {
@@ -59,7 +31,7 @@ void BenchScan(int n)
                       FreeListing(&listing);
                   }};
     volatile int enumerated = 0;
-    Timed bare = {nullptr, [&] { enumerated = BareEnumeration(); }, nullptr};
+    Timed bare = {nullptr, [&] { enumerated = CountCacheEntries(); }, nullptr};
     // One untimed pass of each first: the cache file is then mapped and warm for both.
     scan.work();
     scan.cleanup();

@@ -4,6 +4,7 @@
 #include <wininet.h>
 #include <string>
 #include <vector>
+#include "cache_scan.h"
 #include "cache_seed.h"
 #include "sample_entries.h"
 
@@ -82,7 +83,7 @@ bool IsCached(const std::string& url)
 
 int CountCacheEntries()
 {
-    DWORD size = 4096;
+    DWORD size = SCAN_BUFFER_START;
     std::vector<BYTE> buffer(size);
     HANDLE find = NULL;
     int count = 0;
@@ -96,7 +97,7 @@ int CountCacheEntries()
             count++;
             continue;
         }
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || reported <= size)
             break;
         size = reported;
         buffer.resize(size);

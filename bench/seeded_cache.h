@@ -16,7 +16,9 @@ bool EnsureSeededCache(int count);
 // taken alternately from two groups of spare URLs so that the cache keeps its size.
 void ChangeOnePercent(int count, int round);
 
-// The number of entries a bare enumeration of the cache meets.
+// The number of entries a bare enumeration of the cache meets: the enumeration as
+// ScanCache makes it (one buffer, enlarged only when an entry does not fit), with
+// nothing done with the entries. The platform's floor for a scan.
 int CountCacheEntries();
 
 #endif

@@ -70,6 +70,12 @@ void RunFirstScan(HWND window)
     ScanCache(main);
     if (main->error)
         MessageBoxA(window, "Error during initial cache read", NULL, STARTUP_BOX);
+    PresentFirstListing();
+}
+
+void PresentFirstListing()
+{
+    Listing* main = &g_app.mainListing;
     // A scan that ran out of memory left the listing without pools; give it fresh
     // ones so that the next scan can be merged into it.
     if (!main->records)

@@ -13,9 +13,11 @@ void LookUpSystemFunctions();
 BOOL RegisterMainClass();
 // Creates the main window from the settings' window parameters; null on failure.
 HWND CreateMainWindow(int showCommand);
-// The first scan into the main listing, its indexes, strays and order, and the
-// rows and status bar texts that show it.
+// The first scan into the main listing, then PresentFirstListing.
 void RunFirstScan(HWND window);
+// What start-up does with the filled main listing: its indexes, strays and order,
+// and the rows and status bar texts that show it.
+void PresentFirstListing();
 
 // Defaults, settings, the main window shown on screen and the first scan; null
 // (after telling the user) when the window could not be made.
