@@ -57,12 +57,7 @@ void CloseWindow(HWND* window)
 void AddRowOnTopOfScan(const std::string& operation, int n, const Stats& stats, const std::string& scanSource,
                        double scanMs, double limit)
 {
-    ResultRow row;
-    row.operation = operation;
-    row.n = n;
-    row.min = Ms(stats.min);
-    row.median = Ms(stats.median);
-    row.baseline = scanSource;
+    ResultRow row = TimedRow(operation, n, stats, scanSource, Stats(), 0);
     row.baselineMedian = Ms(scanMs);
     double ratio = (stats.median + scanMs) / scanMs;
     row.ratio = Times(ratio);
