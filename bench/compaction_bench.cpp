@@ -42,7 +42,7 @@ void BenchCompaction(int n)
         FreeListing(&main);
         FillListing(&main, earlier);
         BuildIndexes(&main);
-        MergeEntries(&main, &scan);
+        MergeEntries(&main, &scan, FALSE, FALSE);
     };
 
     mergeTenPercentDeleted();

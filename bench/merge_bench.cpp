@@ -2,7 +2,6 @@
 // same scan, with the index rebuilds the merge's lookups asked for.
 #include <map>
 #include <string>
-#include "app_state.h"
 #include "bench_groups.h"
 #include "entry_index.h"
 #include "heap.h"
@@ -74,7 +73,7 @@ void BenchMergeCase(int n, const char* name, const ChangeMix& mix, double target
             before = Picture(&main);
             ResetHeapRequestCount();
         },
-        [&] { MergeEntries(&main, &scan); },
+        [&] { MergeEntries(&main, &scan, FALSE, FALSE); },
         [&] { rebuilds = CountBuilds(&main, before, HeapRequestCount()); }};
     Timed indexPass = {[&] { DiscardIndex(&scan.byLocalFile); },
                        [&] { BuildIndex(&scan.byLocalFile, &scan); },
@@ -115,9 +114,6 @@ void BenchMerge(int n)
     if (perEntry.empty())
         AddNote("Index builds during a merge are the heap requests it makes besides new pool blocks and larger "
                 "pointer arrays; the closing rebuild of byLocalFile follows entries that moved.");
-    // Neither include option was just switched on: no entry arrives hidden.
-    g_app.settings.includeStrays = g_app.settings.straysAtLastMerge = 0;
-    g_app.settings.includeCookies = g_app.settings.cookiesAtLastMerge = 1;
     BenchMergeCase(n, "2% added, 2% deleted, 5% revisited, 1% moved", ChangeMix{20, 50, 10, 20}, 3.0);
     BenchMergeCase(n, "30% new entries (and 30% gone)", ChangeMix{300, 0, 0, 300}, 0);
 }

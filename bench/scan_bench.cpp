@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <wininet.h>
 #include <vector>
-#include "app_state.h"
 #include "bench_groups.h"
 #include "cache_scan.h"
 #include "results.h"
@@ -19,11 +18,10 @@ void BenchScan(int n)
     AddNote("ScanCache and the bare enumeration spend their time in WinINet's calls, which under Wine are "
             "round trips to the wineserver: their absolute times vary several-fold from run to run (an idle "
             "machine wakes its cores later), so only ratios within one run compare.");
-    g_app.settings.includeCookies = 1;
     Listing listing = {};
     LONG scanned = 0;
     double memory = 0, payload = 0;
-    Timed scan = {nullptr, [&] { ScanCache(&listing); },
+    Timed scan = {nullptr, [&] { ScanCache(&listing, TRUE, GetDiskFreeSpaceExA); },
                   [&] {
                       scanned = listing.count;
                       memory = ListingHeapBytes(&listing);

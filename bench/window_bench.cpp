@@ -109,7 +109,7 @@ double BenchRealStartUp(int n)
                          CloseWindow(&window);
                      }};
     Listing listing = {};
-    Timed scan = {nullptr, [&] { ScanCache(&listing); }, [&] { FreeListing(&listing); }};
+    Timed scan = {nullptr, [&] { ScanCache(&listing, g_app.settings.includeCookies, g_app.freeSpaceQuery); }, [&] { FreeListing(&listing); }};
     Stats startStats, scanStats;
     scan.work();
     scan.cleanup();
@@ -160,7 +160,7 @@ void BenchRealRescan(int n)
                     },
                     [&] { rows = RowCount(); }};
     Listing listing = {};
-    Timed scan = {nullptr, [&] { ScanCache(&listing); }, [&] { FreeListing(&listing); }};
+    Timed scan = {nullptr, [&] { ScanCache(&listing, g_app.settings.includeCookies, g_app.freeSpaceQuery); }, [&] { FreeListing(&listing); }};
     Stats rescanStats, scanStats;
     MeasurePair(BENCH_RUNS, rescan, scan, &rescanStats, &scanStats);
     AddRow(TimedRow("Rescan with 1% changes (Scan Cache command), seeded cache, " + std::to_string(rows) + " rows", n,

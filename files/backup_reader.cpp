@@ -2,6 +2,7 @@
 // record until the zero length.
 #include <string.h>
 #include "backup_reader.h"
+#include "entry_status.h"
 #include "entry_time.h"
 
 static const char BACKUP_MAGIC[14] = "QZTIFARCHIVE1";   // 13 characters and the NUL
@@ -74,7 +75,7 @@ static DWORD AddBackupEntry(Listing* listing, const BackupRecordBuffer* buffer)
     entry->useCount = RecordDword(buffer, RECORD_USE_COUNT);
     entry->exemptDelta = RecordDword(buffer, RECORD_EXEMPT_DELTA);
     entry->entryNumber = listing->count;
-    entry->status = 1;
+    entry->status = STATUS_UNCHANGED;
     entry->fromBackup = 1;
     if (entry->typeFlags & COOKIE_ENTRY_BIT)
         listing->flags |= LISTING_HAS_COOKIE;
@@ -102,24 +103,24 @@ static DWORD ReadRecords(Listing* listing, HANDLE file)
     return code == ERROR_CODE_END_OF_FILE ? 0 : code;
 }
 
-Listing* LoadBackupFile(const char* path, Listing* listing)
+DWORD LoadBackupFile(const char* path, Listing* listing)
 {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
                               NULL);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD code = GetLastError();
         listing->error = code ? code : ERROR_FILE_NOT_FOUND;
-        return listing;
+        return listing->error;
     }
     DWORD code = PassHeaderAndBlocks(file);
     if (code != 0) {
         CloseHandle(file);
         listing->error = code;
-        return listing;
+        return code;
     }
     if (!InitListing(listing)) {
         CloseHandle(file);
-        return listing;
+        return listing->error;
     }
     code = ReadRecords(listing, file);
     CloseHandle(file);
@@ -130,5 +131,5 @@ Listing* LoadBackupFile(const char* path, Listing* listing)
         listing->flags = 0;
     }
     listing->error = code;
-    return listing;
+    return code;
 }

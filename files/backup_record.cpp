@@ -51,7 +51,8 @@ static DWORD SeekToPosition(BackupSource* source)
     return 0;
 }
 
-// Reads straight from the file: 0, 13 when the file ends first, or the system's code.
+// Reads up to `bytes` bytes straight from the file; `got` says how many came, fewer
+// at the end of the file. Gives 0 or the system's code.
 static DWORD ReadFromFile(BackupSource* source, BYTE* target, DWORD bytes, DWORD* got)
 {
     DWORD code = SeekToPosition(source);

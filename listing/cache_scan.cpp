@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <wininet.h>
 #include "cache_scan.h"
-#include "app_state.h"
+#include "entry_status.h"
 #include "entry_time.h"
 #include "heap.h"
 
@@ -54,13 +54,20 @@ static DWORD CopyEntryStrings(Listing* listing, CacheEntry* entry, const INTERNE
     return 0;
 }
 
+// What one scan keeps between entries.
+struct ScanState {
+    Listing* listing;
+    DWORD skippedTypes;         // entries with any of these type bits are left out
+    FreeSpaceQuery freeSpace;
+    BOOL measured;              // the cluster measurement has been attempted
+};
+
 // Appends one enumerated entry unless the include rules leave it out; gives 0 or 8.
-static DWORD AddScannedEntry(Listing* listing, const INTERNET_CACHE_ENTRY_INFOA* info, DWORD size,
-                             BOOL* measured)
+static DWORD AddScannedEntry(ScanState* scan, const INTERNET_CACHE_ENTRY_INFOA* info, DWORD size)
 {
-    DWORD skip = HISTORY_ENTRY_BIT | (g_app.settings.includeCookies ? 0 : COOKIE_ENTRY_BIT);
-    if (info->CacheEntryType & skip)
+    if (info->CacheEntryType & scan->skippedTypes)
         return 0;
+    Listing* listing = scan->listing;
 
     CacheEntry* entry = NewEntry(listing);
     if (!entry)
@@ -77,10 +84,10 @@ static DWORD AddScannedEntry(Listing* listing, const INTERNET_CACHE_ENTRY_INFOA*
 
     // The cluster size is measured once, on the first non-cookie entry whose local
     // file names a drive.
-    if (!(entry->typeFlags & COOKIE_ENTRY_BIT) && listing->clusterSize == 0 && !*measured &&
+    if (!(entry->typeFlags & COOKIE_ENTRY_BIT) && listing->clusterSize == 0 && !scan->measured &&
         IsDrivePath(entry->localFile)) {
-        *measured = TRUE;
-        listing->clusterSize = MeasureClusterSize(entry->localFile[0]);
+        scan->measured = TRUE;
+        listing->clusterSize = MeasureClusterSize(entry->localFile[0], scan->freeSpace);
         if (listing->clusterSize == 0)
             listing->clusterSize = 1;
     }
@@ -90,7 +97,7 @@ static DWORD AddScannedEntry(Listing* listing, const INTERNET_CACHE_ENTRY_INFOA*
     entry->useCount = info->dwUseCount;
     entry->exemptDelta = info->dwExemptDelta;
     entry->entryNumber = listing->count;
-    entry->status = 1;
+    entry->status = STATUS_UNCHANGED;
     entry->fromBackup = 0;
     listing->count++;
     return 0;
@@ -105,19 +112,19 @@ static void AbandonScan(Listing* listing, HANDLE enumeration, void* buffer)
     listing->error = ERROR_CODE_OUT_OF_MEMORY;
 }
 
-Listing* ScanCache(Listing* listing)
+DWORD ScanCache(Listing* listing, BOOL includeCookies, FreeSpaceQuery freeSpace)
 {
     if (!InitListing(listing))
-        return listing;
+        return listing->error;
     DWORD size = SCAN_BUFFER_START;
     INTERNET_CACHE_ENTRY_INFOA* info = (INTERNET_CACHE_ENTRY_INFOA*)HeapGet(size);
     if (!info) {
         AbandonScan(listing, NULL, NULL);
-        return listing;
+        return listing->error;
     }
 
+    ScanState scan = {listing, HISTORY_ENTRY_BIT | (includeCookies ? 0 : COOKIE_ENTRY_BIT), freeSpace, FALSE};
     HANDLE enumeration = NULL;
-    BOOL measured = FALSE;
     for (;;) {
         DWORD reported = size;
         info->dwStructSize = size;
@@ -127,9 +134,9 @@ Listing* ScanCache(Listing* listing)
         else
             ok = FindNextUrlCacheEntryA(enumeration, info, &reported);
         if (ok) {
-            if (AddScannedEntry(listing, info, size, &measured) != 0) {
+            if (AddScannedEntry(&scan, info, size) != 0) {
                 AbandonScan(listing, enumeration, info);
-                return listing;
+                return listing->error;
             }
             continue;
         }
@@ -142,7 +149,7 @@ Listing* ScanCache(Listing* listing)
             info = (INTERNET_CACHE_ENTRY_INFOA*)HeapGet(size);
             if (!info) {
                 AbandonScan(listing, enumeration, NULL);
-                return listing;
+                return listing->error;
             }
             continue;
         }
@@ -156,10 +163,10 @@ Listing* ScanCache(Listing* listing)
     if (enumeration)
         FindCloseUrlCache(enumeration);
     HeapRelease(info);
-    return listing;
+    return listing->error;
 }
 
-DWORD MeasureClusterSize(char driveLetter)
+DWORD MeasureClusterSize(char driveLetter, FreeSpaceQuery freeSpace)
 {
     char root[4] = { driveLetter, ':', '\\', '\0' };
     char fileSystem[16 + 1] = "";
@@ -167,7 +174,7 @@ DWORD MeasureClusterSize(char driveLetter)
     if (!GetVolumeInformationA(root, NULL, 0, NULL, NULL, &flags, fileSystem, 16))
         return 0;
     fileSystem[16] = '\0';
-    return ClusterSizeForVolume(root, fileSystem, flags);
+    return ClusterSizeForVolume(root, fileSystem, flags, freeSpace);
 }
 
 static DWORD SectorsTimesBytes(const char* root, BOOL* ok)
@@ -184,10 +191,10 @@ static BOOL IsPlausibleCluster(DWORD bytes)
 
 // Writes a one-byte file into the drive's root and reads how much free space it
 // took. A file of the probe's name that already exists is left alone.
-static DWORD ClusterSizeByProbe(const char* root)
+static DWORD ClusterSizeByProbe(const char* root, FreeSpaceQuery freeSpace)
 {
     ULARGE_INTEGER available, total, before, after;
-    if (!g_app.freeSpaceQuery(root, &available, &total, &before))
+    if (!freeSpace(root, &available, &total, &before))
         return 0;
     char probe[MAX_PATH];
     wsprintfA(probe, "%s__tmp", root);
@@ -198,7 +205,7 @@ static DWORD ClusterSizeByProbe(const char* root)
     DWORD written;
     WriteFile(file, &zero, 1, &written, NULL);
     CloseHandle(file);
-    BOOL ok = g_app.freeSpaceQuery(root, &available, &total, &after);
+    BOOL ok = freeSpace(root, &available, &total, &after);
     DeleteFileA(probe);
     if (!ok)
         return 0;
@@ -207,7 +214,7 @@ static DWORD ClusterSizeByProbe(const char* root)
     return IsPlausibleCluster(taken) ? taken : 0;
 }
 
-DWORD ClusterSizeForVolume(const char* root, const char* fileSystem, DWORD fileSystemFlags)
+DWORD ClusterSizeForVolume(const char* root, const char* fileSystem, DWORD fileSystemFlags, FreeSpaceQuery freeSpace)
 {
     BOOL ok;
     if (fileSystem[0] && fileSystem[1] == 'T' && fileSystem[2] == 'F' && fileSystem[3] == 'S') {
@@ -216,9 +223,9 @@ DWORD ClusterSizeForVolume(const char* root, const char* fileSystem, DWORD fileS
     }
     if (fileSystemFlags & FILE_VOLUME_IS_COMPRESSED)
         return 32768;
-    if (!g_app.freeSpaceQuery) {
+    if (!freeSpace) {
         DWORD bytes = SectorsTimesBytes(root, &ok);
         return ok && bytes <= 65536 ? bytes : 0;
     }
-    return ClusterSizeByProbe(root);
+    return ClusterSizeByProbe(root, freeSpace);
 }

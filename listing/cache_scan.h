@@ -6,15 +6,22 @@
 
 const DWORD SCAN_BUFFER_START = 4096;
 
+// GetDiskFreeSpaceExA, which not every system has: the caller looks it up and
+// passes it, or null.
+typedef BOOL (WINAPI *FreeSpaceQuery)(LPCSTR root, PULARGE_INTEGER availableToCaller,
+                                      PULARGE_INTEGER totalBytes, PULARGE_INTEGER totalFreeBytes);
+
 // Fills an empty listing with the cache's entries in enumeration order. History
-// entries are left out, cookies too unless includeCookies is set. On return
-// `error` is 0, 8 (the listing then freed), or the code of an enumeration that
-// failed before its normal end (the entries read so far kept).
-Listing* ScanCache(Listing* listing);
+// entries are left out, cookies too unless `includeCookies` is set. A listing whose
+// clusterSize is 0 gets it measured on the first entry that is not a cookie, with
+// `freeSpace` when the volume needs it. Gives the listing's `error`: 0, 8 (the
+// listing then freed), or the code of an enumeration that failed before its
+// normal end (the entries read so far kept).
+DWORD ScanCache(Listing* listing, BOOL includeCookies, FreeSpaceQuery freeSpace);
 
 // Bytes per allocation unit of the drive, or 0 when it cannot tell.
-DWORD MeasureClusterSize(char driveLetter);
+DWORD MeasureClusterSize(char driveLetter, FreeSpaceQuery freeSpace);
 // The measurement for a volume whose file-system name and flags are known.
-DWORD ClusterSizeForVolume(const char* root, const char* fileSystem, DWORD fileSystemFlags);
+DWORD ClusterSizeForVolume(const char* root, const char* fileSystem, DWORD fileSystemFlags, FreeSpaceQuery freeSpace);
 
 #endif

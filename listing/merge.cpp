@@ -6,7 +6,6 @@
 #include "merge.h"
 #include "entry_index.h"
 #include "entry_status.h"
-#include "app_state.h"
 
 namespace {
 
@@ -185,11 +184,9 @@ DWORD MergeOne(MergeState* state, const CacheEntry* s)
 
 }  // namespace
 
-DWORD MergeEntries(Listing* main, const Listing* scan)
+DWORD MergeEntries(Listing* main, const Listing* scan, BOOL straysJustIncluded, BOOL cookiesJustIncluded)
 {
-    const AppSettings& settings = g_app.settings;
-    MergeState state = {main, settings.includeStrays && !settings.straysAtLastMerge,
-                        settings.includeCookies && !settings.cookiesAtLastMerge, FALSE, NULL, NULL};
+    MergeState state = {main, straysJustIncluded, cookiesJustIncluded, FALSE, NULL, NULL};
 
     for (LONG row = 0; row < main->count; row++)
         EntryAt(main, row)->status = STATUS_DELETED;

@@ -4,10 +4,13 @@
 
 #include "listing.h"
 
-// Gives every main entry its status against the scan and appends the new ones;
-// reads the include options of g_app.settings. Gives 0, or 8 when memory ran out.
-// On 0 no string of the main listing lies in the scan listing's pools.
-DWORD MergeEntries(Listing* main, const Listing* scan);
+// Gives every main entry its status against the scan and appends the new ones.
+// New entries with a URL are marked Added while hidden (status 8) when
+// `cookiesJustIncluded`, new entries without one when `straysJustIncluded`: the
+// include option of their kind was switched on since the last merge. Gives 0, or 8
+// when memory ran out. On 0 no string of the main listing lies in the scan
+// listing's pools.
+DWORD MergeEntries(Listing* main, const Listing* scan, BOOL straysJustIncluded, BOOL cookiesJustIncluded);
 // Every entry without a URL (a stray) becomes Deleted.
 void MarkStraysDeleted(Listing* listing);
 // Every entry with the cookie bit in its type flags becomes Deleted.

@@ -3,6 +3,7 @@
 #include <string.h>
 #include "strays.h"
 #include "entry_index.h"
+#include "entry_status.h"
 #include "entry_time.h"
 
 // 23 hours 59 minutes 59 seconds in FILETIME units, added to a stray's last access.
@@ -41,7 +42,7 @@ static size_t CacheFolderLength(const char* localFile)
 
 static void FillStray(CacheEntry* entry, const WIN32_FIND_DATAA* found, LONG entryNumber)
 {
-    entry->status = 1;
+    entry->status = STATUS_UNCHANGED;
     entry->url = NULL;
     entry->headerText = NULL;
     entry->typeFlags = found->dwFileAttributes;

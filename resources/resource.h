@@ -19,6 +19,8 @@
 #define IDM_SAVE_LISTING            40006
 #define IDM_INCLUDE_STRAYS          40007
 #define IDM_INCLUDE_COOKIES         40008
+// Sent by the list view when a row is activated (double-click or Enter).
+#define IDM_OPEN_ENTRY              40009
 
 // Controls
 #define IDC_LIST_VIEW               100

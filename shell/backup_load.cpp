@@ -1,15 +1,14 @@
 #include "backup_load.h"
 #include "app_state.h"
 #include "backup_reader.h"
-#include "commands.h"
 #include "entry_index.h"
 #include "file_dialogs.h"
 #include "list_view.h"
 #include "listing_summary.h"
-#include "main_window.h"
 #include "messages.h"
 #include "ordering.h"
 #include "resource.h"
+#include "ui_helpers.h"
 
 // Builds both indexes of the main listing, sorts it and shows all of its rows and
 // its totals.

@@ -5,17 +5,13 @@
 #include "dialogs.h"
 #include "file_dialogs.h"
 #include "list_view.h"
-#include "main_window.h"
 #include "merge_scan.h"
 #include "messages.h"
+#include "open_entry.h"
 #include "resource.h"
 #include "settings.h"
 #include "text_report.h"
-
-void CheckOption(HMENU menu, UINT command, DWORD on)
-{
-    CheckMenuItem(menu, command, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-}
+#include "ui_helpers.h"
 
 // Flips an option between 0 and 1; it takes effect at the next scan.
 static void ToggleOption(HWND window, UINT command, DWORD* option)
@@ -27,7 +23,7 @@ static void ToggleOption(HWND window, UINT command, DWORD* option)
 static void ScanAndMerge(HWND window)
 {
     SetStdCursor(IDC_WAIT);
-    ScanCache(&g_app.scanListing);
+    ScanCache(&g_app.scanListing, g_app.settings.includeCookies, g_app.freeSpaceQuery);
     MergeScan(window);
 }
 
@@ -38,11 +34,23 @@ static void LoadSubsequentScan(HWND window)
     MergeScan(window);
 }
 
-static void RemoveDeletions()
+// Drops the Deleted rows; when memory runs out the listing stays as it was and
+// the user is told.
+static void RemoveDeletions(HWND window)
 {
     SetStdCursor(IDC_WAIT);
-    RefreshAfterCompaction();
+    DWORD error = RefreshAfterCompaction();
     SetStdCursor(IDC_ARROW);
+    if (error)
+        ShowError(window, "Couldn't remove the deleted rows.", error);
+}
+
+// The row the list view activated (a double-click or Enter) is its selected row.
+static void OpenSelectedRow(HWND window)
+{
+    LONG row = (LONG)SendMessageA(g_app.listView, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+    if (row >= 0)
+        OpenEntry(window, row);
 }
 
 // Writes the report of the listing in the order on screen to the file the user
@@ -70,7 +78,7 @@ void OnCommand(HWND window, UINT command)
         LoadSubsequentScan(window);
         break;
     case IDM_REMOVE_DELETIONS:
-        RemoveDeletions();
+        RemoveDeletions(window);
         break;
     case IDM_SAVE_LISTING:
         SaveListing(window);
@@ -86,6 +94,9 @@ void OnCommand(HWND window, UINT command)
         break;
     case IDM_ABOUT:
         DialogBoxParamA(g_app.instance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDialogProc, 0);
+        break;
+    case IDM_OPEN_ENTRY:
+        OpenSelectedRow(window);
         break;
     case IDM_QUIT:
         // The window is left standing: it goes with the process.

@@ -1,11 +1,11 @@
 #include "list_view.h"
 #include "app_state.h"
 #include "column_table.h"
-#include "commands.h"
 #include "compaction.h"
 #include "entry_status.h"
 #include "entry_time.h"
 #include "ordering.h"
+#include "resource.h"
 
 // The one buffer every formatted cell is written into; the control copies the
 // text before it asks for the next cell.
@@ -143,13 +143,25 @@ static void OnColumnClick(LONG column)
     InvalidateRect(g_app.listView, NULL, TRUE);
 }
 
+// The activated row becomes the selected one, and the frame opens the selected
+// row, as it does for any command of its children.
+static void ActivateRow(HWND window, LONG row)
+{
+    if (row < 0)
+        return;
+    LVITEMA state = {};
+    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(g_app.listView, LVM_SETITEMSTATE, row, (LPARAM)&state);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_OPEN_ENTRY, 0), (LPARAM)g_app.listView);
+}
+
 LRESULT OnListNotify(HWND window, WPARAM wParam, NMHDR* notification)
 {
     switch (notification->code) {
     case LVN_GETDISPINFOA:
         return OnGetDisplayInfo((NMLVDISPINFOA*)notification);
     case LVN_ITEMACTIVATE:
-        OpenEntry(window, ((NMITEMACTIVATE*)notification)->iItem);
+        ActivateRow(window, ((NMITEMACTIVATE*)notification)->iItem);
         break;
     case LVN_COLUMNCLICK:
         OnColumnClick(((NMLISTVIEW*)notification)->iSubItem);

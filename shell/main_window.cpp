@@ -5,18 +5,12 @@
 #include "list_view.h"
 #include "resource.h"
 #include "settings.h"
+#include "ui_helpers.h"
 
 const char* const StatusInvitation = "Visit the Tallowmere web site for more free utilities";
 
 // Right edges of the two status bar parts; the second runs to the window's edge.
 static const int StatusParts[2] = {600, -1};
-
-void SetStdCursor(LPCSTR name)
-{
-    HCURSOR cursor = LoadCursorA(NULL, name);
-    if (cursor)
-        SetCursor(cursor);
-}
 
 // Builds the status bar, the list view and its columns, and sets the option
 // check marks; gives -1 (the window is not created) without a list view.

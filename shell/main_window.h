@@ -10,7 +10,5 @@
 extern const char* const StatusInvitation;
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Shows a system cursor (IDC_WAIT at the start of long work, IDC_ARROW at its end).
-void SetStdCursor(LPCSTR name);
 
 #endif

@@ -3,11 +3,11 @@
 #include "entry_index.h"
 #include "list_view.h"
 #include "listing_summary.h"
-#include "main_window.h"
 #include "merge.h"
 #include "messages.h"
 #include "ordering.h"
 #include "strays.h"
+#include "ui_helpers.h"
 
 // Marks the rows of the kinds switched off since the last merge as Deleted; gives
 // whether any kind was.
@@ -52,7 +52,8 @@ void MergeScan(HWND window)
     if (drop)
         RefreshAfterCompaction();
 
-    MergeEntries(main, scan);
+    MergeEntries(main, scan, settings->includeStrays && !settings->straysAtLastMerge,
+                 settings->includeCookies && !settings->cookiesAtLastMerge);
     // A first scan without any file to measure left the main listing without a
     // cluster size; take the scan's.
     if (!main->clusterSize)

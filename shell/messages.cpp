@@ -2,7 +2,6 @@
 
 // Room for a sentence, a path of up to 511 characters and the system's text.
 const int MESSAGE_BYTES = 1024;
-const int REASON_BYTES = 256;
 
 void ShowWarning(HWND owner, const char* text)
 {
@@ -17,12 +16,10 @@ static void Append(char* buffer, int capacity, const char* text)
         lstrcpynA(buffer + used, text, capacity - used);
 }
 
-// The system's sentence for an error code, without its line break; a plain
-// number when the system has none.
-static void ErrorReason(DWORD code, char* reason)
+void SystemErrorText(DWORD code, char* reason)
 {
     DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code, 0,
-                                  reason, REASON_BYTES, NULL);
+                                  reason, ERROR_TEXT_BYTES, NULL);
     while (length > 0 && (reason[length - 1] == '\r' || reason[length - 1] == '\n' || reason[length - 1] == ' '))
         length--;
     reason[length] = '\0';
@@ -30,15 +27,23 @@ static void ErrorReason(DWORD code, char* reason)
         wsprintfA(reason, "Error %lu.", code);
 }
 
-void ShowFileError(HWND owner, const char* what, const char* path, DWORD code)
+void ShowError(HWND owner, const char* sentence, DWORD code)
 {
-    char reason[REASON_BYTES];
-    ErrorReason(code, reason);
+    char reason[ERROR_TEXT_BYTES];
+    SystemErrorText(code, reason);
     char text[MESSAGE_BYTES] = "";
-    Append(text, MESSAGE_BYTES, what);
-    Append(text, MESSAGE_BYTES, " \"");
-    Append(text, MESSAGE_BYTES, path);
-    Append(text, MESSAGE_BYTES, "\".\n\n");
+    Append(text, MESSAGE_BYTES, sentence);
+    Append(text, MESSAGE_BYTES, "\n\n");
     Append(text, MESSAGE_BYTES, reason);
     ShowWarning(owner, text);
+}
+
+void ShowFileError(HWND owner, const char* what, const char* path, DWORD code)
+{
+    char sentence[MESSAGE_BYTES] = "";
+    Append(sentence, MESSAGE_BYTES, what);
+    Append(sentence, MESSAGE_BYTES, " \"");
+    Append(sentence, MESSAGE_BYTES, path);
+    Append(sentence, MESSAGE_BYTES, "\".");
+    ShowError(owner, sentence, code);
 }

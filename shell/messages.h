@@ -7,8 +7,18 @@
 // The type of every warning: an OK button, the warning icon, brought to the front.
 const UINT WARNING_BOX = MB_OK | MB_ICONWARNING | MB_SETFOREGROUND;
 
+// Room for the system's sentence about an error code.
+const int ERROR_TEXT_BYTES = 256;
+
+// The system's sentence for an error code, without its line break, in
+// ERROR_TEXT_BYTES bytes; "Error <code>." when the system has none.
+void SystemErrorText(DWORD code, char* text);
+
 // A warning with the system's default caption.
 void ShowWarning(HWND owner, const char* text);
+// A warning that says what could not be done and then, after a blank line, the
+// system's text for `code`.
+void ShowError(HWND owner, const char* sentence, DWORD code);
 // A warning that names a file and tells, in the system's words, what went wrong
 // with it: `what` "path". then, after a blank line, the system's text for `code`.
 void ShowFileError(HWND owner, const char* what, const char* path, DWORD code);

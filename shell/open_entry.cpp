@@ -1,4 +1,4 @@
-#include "commands.h"
+#include "open_entry.h"
 #include "app_state.h"
 
 // Extension buffer, in 16-bit units: a dot, up to 30 characters and the NUL.

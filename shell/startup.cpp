@@ -67,8 +67,7 @@ void RunFirstScan(HWND window)
 {
     Listing* main = &g_app.mainListing;
     main->clusterSize = 0;
-    ScanCache(main);
-    if (main->error)
+    if (ScanCache(main, g_app.settings.includeCookies, g_app.freeSpaceQuery) != 0)
         MessageBoxA(window, "Error during initial cache read", NULL, STARTUP_BOX);
     PresentFirstListing();
 }

@@ -2,7 +2,6 @@
 // rebuild gives it more room.
 #include <gtest/gtest.h>
 #include <string>
-#include "app_state.h"
 #include "entry_index.h"
 #include "entry_status.h"
 #include "heap.h"
@@ -52,9 +51,6 @@ TEST(IndexRebuild, OnlyARebuildThatGrowsTheTableByAFifthIsWorthMaking)
 // found afterwards.
 TEST(IndexRebuild, NewEntriesInACrowdedRunDoNotRebuildTheIndexEachTime)
 {
-    AppSettings saved = g_app.settings;
-    g_app.settings.includeStrays = g_app.settings.straysAtLastMerge = 0;
-    g_app.settings.includeCookies = g_app.settings.cookiesAtLastMerge = 0;
     TestListing main, scan;
     AddColliding(main.get(), 0, 20);
     AddColliding(scan.get(), 20, 30);
@@ -62,7 +58,7 @@ TEST(IndexRebuild, NewEntriesInACrowdedRunDoNotRebuildTheIndexEachTime)
     ASSERT_EQ(BuildIndex(&main->byUrl, main.get()), 0u);
 
     ResetHeapRequestCount();
-    ASSERT_EQ(MergeEntries(main.get(), scan.get()), 0u);
+    ASSERT_EQ(MergeEntries(main.get(), scan.get(), FALSE, FALSE), 0u);
     EXPECT_EQ(HeapRequestCount(), 0);       // no index build; records and texts fit the pools
     ASSERT_EQ(main->count, 50);
     for (int i = 0; i < 50; i++) {
@@ -71,5 +67,4 @@ TEST(IndexRebuild, NewEntriesInACrowdedRunDoNotRebuildTheIndexEachTime)
         ASSERT_NE(found, nullptr) << i;
         EXPECT_EQ(found->status, i < 20 ? STATUS_DELETED : STATUS_ADDED) << i;
     }
-    g_app.settings = saved;
 }

@@ -4,7 +4,6 @@
 #include <string>
 #include <string.h>
 #include <vector>
-#include "app_state.h"
 #include "compaction.h"
 #include "entry_index.h"
 #include "entry_status.h"
@@ -106,12 +105,12 @@ TEST(Merge, WorkedExampleThenTheSameScanAgain)
 {
     TestListing main, scan;
     FillWorked(main.get(), scan.get());
-    ASSERT_EQ(MergeEntries(main.get(), scan.get()), 0u);
+    ASSERT_EQ(MergeEntries(main.get(), scan.get(), FALSE, FALSE), 0u);
     EXPECT_EQ(Statuses(main.get()), (std::vector<LONG>{3, 5, 6, 0, 7}));
     EXPECT_STREQ(EntryAt(main.get(), 1)->localFile, "b2");
     EXPECT_STREQ(EntryAt(main.get(), 2)->url, "u4");
     // Nothing moved since: everything is unchanged, and E stays Deleted.
-    ASSERT_EQ(MergeEntries(main.get(), scan.get()), 0u);
+    ASSERT_EQ(MergeEntries(main.get(), scan.get(), FALSE, FALSE), 0u);
     EXPECT_EQ(Statuses(main.get()), (std::vector<LONG>{1, 1, 1, 0, 1}));
     PoisonReleasedHeap(TRUE);   // the caller frees the scan right after the merge
     FreeListing(scan.get());
@@ -166,7 +165,7 @@ TEST(Merge, PairingAndClassification)
         Fill(scan.get(), c.scan);
         if (c.change)
             c.change(EntryAt(scan.get(), 0));
-        ASSERT_EQ(MergeEntries(main.get(), scan.get()), 0u);
+        ASSERT_EQ(MergeEntries(main.get(), scan.get(), FALSE, FALSE), 0u);
         EXPECT_EQ(Statuses(main.get()), c.statuses);
         for (size_t i = 0; i < c.files.size() && i < (size_t)main->count; i++)
             EXPECT_EQ(Text(EntryAt(main.get(), (LONG)i)->localFile), Text(c.files[i])) << "row " << i;
@@ -176,22 +175,17 @@ TEST(Merge, PairingAndClassification)
 
 TEST(Merge, NewEntriesOfAJustIncludedKindGetStatus8)
 {
-    struct Case { DWORD strays, straysAtLast, cookies, cookiesAtLast; LONG withUrl, stray; } cases[] = {
-        {0, 0, 0, 0, 7, 7}, {1, 0, 0, 0, 7, 8}, {0, 0, 1, 0, 8, 7}, {1, 1, 1, 1, 7, 7},
+    struct Case { BOOL straysJustIncluded, cookiesJustIncluded; LONG withUrl, stray; } cases[] = {
+        {FALSE, FALSE, 7, 7}, {TRUE, FALSE, 7, 8}, {FALSE, TRUE, 8, 7},
     };
-    AppSettings& options = g_app.settings;
-    AppSettings saved = options;
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.strays << c.straysAtLast << c.cookies << c.cookiesAtLast);
-        options.includeStrays = c.strays, options.straysAtLastMerge = c.straysAtLast;
-        options.includeCookies = c.cookies, options.cookiesAtLastMerge = c.cookiesAtLast;
+        SCOPED_TRACE(testing::Message() << c.straysJustIncluded << c.cookiesJustIncluded);
         TestListing main, scan;
         Fill(scan.get(), {{"http://h/p", "p"}, {"Cookie:me@h/", "c"}, {nullptr, "s"}});
         EntryAt(scan.get(), 1)->typeFlags = COOKIE_ENTRY_BIT | 1;   // cookie or not, every new URL
-        EXPECT_EQ(MergeEntries(main.get(), scan.get()), 0u);
+        EXPECT_EQ(MergeEntries(main.get(), scan.get(), c.straysJustIncluded, c.cookiesJustIncluded), 0u);
         EXPECT_EQ(Statuses(main.get()), (std::vector<LONG>{c.withUrl, c.withUrl, c.stray}));
     }
-    options = saved;
 }
 
 // Entries without a file share the empty key, which no rebuild can part: the index is
@@ -202,7 +196,7 @@ TEST(Merge, CrowdedKeyIsRebuiltOnce)
     for (int i = 0; i < 300; i++)
         AddEntry(i < 200 ? main.get() : scan.get(), ("http://h/" + std::to_string(i)).c_str(), "");
     ResetHeapRequestCount();
-    ASSERT_EQ(MergeEntries(main.get(), scan.get()), 0u);
+    ASSERT_EQ(MergeEntries(main.get(), scan.get(), FALSE, FALSE), 0u);
     EXPECT_LE(HeapRequestCount(), 4);   // two index builds, one rebuild and one longer row array
     EXPECT_EQ(main->count, 300);
 }
@@ -220,7 +214,7 @@ TEST(Merge, OutOfMemoryAtEveryRequestLeavesNoHalfBuiltEntry)
         EntryAt(scan.get(), 3)->headerText = CopyString(scan.get(), "HTTP/1.1 200 OK");
         AddEntry(scan.get(), nullptr, "s");
         FailHeapAfter(k);   // from the index builds on
-        DWORD result = MergeEntries(main.get(), scan.get());
+        DWORD result = MergeEntries(main.get(), scan.get(), FALSE, FALSE);
         FailHeapAfter(-1);
         ASSERT_TRUE(result == 0 || result == 8) << result;
         // B and C are either taken over whole or untouched.
@@ -241,7 +235,7 @@ TEST(Merge, OutOfMemoryAtEveryRequestLeavesNoHalfBuiltEntry)
     Listing noPools = {};   // a main listing whose fill ran out of memory
     TestListing scan;
     Fill(scan.get(), {{"u1", "f1"}});
-    EXPECT_EQ(MergeEntries(&noPools, scan.get()), 8u);
+    EXPECT_EQ(MergeEntries(&noPools, scan.get(), FALSE, FALSE), 8u);
     EXPECT_EQ(noPools.count, 0);
 }
 
@@ -264,7 +258,7 @@ TEST(Compaction, KeepsLiveRowsInOrderInFreshPoolsSizedToFit)
     Fill(main.get(), {{"u2", "b"}, {nullptr, "c"}, {"u4", "d"}, {"u7", nullptr}});
     Fill(scan.get(), {{"u1", "C:\\cache\\Z\\a[1].htm"}, {"u9", "c"}, {"u4", "d"}, {"u7", nullptr}, {"u8", "e"}});
     EntryAt(scan.get(), 1)->lastAccess.dwLowDateTime = 1;
-    ASSERT_EQ(MergeEntries(main.get(), scan.get()), 0u);
+    ASSERT_EQ(MergeEntries(main.get(), scan.get(), FALSE, FALSE), 0u);
     EntryAt(main.get(), 5)->status = STATUS_ADDED_HIDDEN;
     // Moved (its text overwritten in place), Deleted, Finished, two Unchanged, Added while hidden.
     ASSERT_EQ(Statuses(main.get()), (std::vector<LONG>{5, 0, 6, 1, 1, 8}));

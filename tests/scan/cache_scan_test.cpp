@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <wininet.h>
 #include "cache_scan.h"
-#include "app_state.h"
 #include "cache_seed.h"
 #include "heap.h"
 
@@ -13,12 +12,9 @@ namespace {
 
 struct ScanFixture : ::testing::Test {
     Listing listing = {};
-    void SetUp() override
-    {
-        ClearUrlCache();
-        g_app.settings.includeCookies = 0;
-        g_app.freeSpaceQuery = GetDiskFreeSpaceExA;
-    }
+    BOOL includeCookies = FALSE;
+    void SetUp() override { ClearUrlCache(); }
+    DWORD Scan() { return ScanCache(&listing, includeCookies, GetDiskFreeSpaceExA); }
     void TearDown() override
     {
         FailHeapAfter(-1);
@@ -27,7 +23,7 @@ struct ScanFixture : ::testing::Test {
     void Rescan()
     {
         FreeListing(&listing);
-        ScanCache(&listing);
+        Scan();
     }
     void Seed(const std::string& url, const std::string& header = "", DWORD type = NORMAL_ENTRY)
     {
@@ -48,13 +44,13 @@ bool SameTime(const FILETIME& a, const FILETIME& b)
 
 TEST_F(ScanFixture, ClusterSizeIsMeasuredOnceOnTheFirstNonCookieEntry)
 {
-    ScanCache(&listing);                        // empty cache: nothing, no error, no measurement
+    Scan();                        // empty cache: nothing, no error, no measurement
     EXPECT_EQ(listing.error, 0u);
     EXPECT_EQ(listing.count, 0);
     EXPECT_EQ(listing.clusterSize, 0u);
 
     Seed("Cookie:user@example.com/", "", COOKIE_ENTRY);
-    g_app.settings.includeCookies = 1;
+    includeCookies = 1;
     Rescan();
     EXPECT_EQ(listing.count, 1);
     EXPECT_EQ(listing.clusterSize, 0u);         // cookies never measure
@@ -71,7 +67,7 @@ TEST_F(ScanFixture, HeadersAreCutAt256CharactersAndFlattened)
 {
     for (size_t length : {255, 256, 300})
         Seed("http://h/" + std::to_string(length), std::string(length - 2, 'h') + "\r\n");
-    ScanCache(&listing);
+    Scan();
     ASSERT_EQ(listing.count, 3);
     for (LONG i = 0; i < 3; i++) {
         CacheEntry* e = EntryAt(&listing, i);
@@ -96,7 +92,7 @@ TEST_F(ScanFixture, OneTrailingDotIsRemovedFromLocalFiles)
         ASSERT_TRUE(CommitUrlCacheEntryA((std::string("http://example.com/") + name).c_str(), stored.c_str(),
                                          none, none, NORMAL_ENTRY, NULL, 0, NULL, NULL));
     }
-    ScanCache(&listing);
+    Scan();
     ASSERT_EQ(listing.count, 3);
     for (LONG i = 0; i < 3; i++) {
         CacheEntry* e = EntryAt(&listing, i);
@@ -112,7 +108,7 @@ TEST_F(ScanFixture, EntriesLargerThanTheBufferAreReadOnceEach)
 {
     // Alone in the cache, the large entry is the very first: FindFirst is repeated.
     Seed("http://example.com/big", std::string(6000, 'b'));
-    ScanCache(&listing);
+    Scan();
     ASSERT_EQ(listing.count, 1);
     EXPECT_STREQ(EntryAt(&listing, 0)->url, "http://example.com/big");
 
@@ -131,7 +127,7 @@ TEST_F(ScanFixture, OutOfMemoryAnywhereFreesTheListingWithError8)
     for (int i = 0; i < 120; i++)
         Seed("http://example.com/entry" + std::to_string(i), i == 60 ? std::string(5000, 'h') : "HTTP/1.1 200 OK");
     ResetHeapRequestCount();
-    ScanCache(&listing);
+    Scan();
     ASSERT_EQ(listing.count, 120);
     LONG requests = HeapRequestCount();
     for (LONG k = 0; k < requests; k++) {
@@ -166,9 +162,9 @@ TEST_F(ScanFixture, FiveThousandEntriesComeBackExactlyWithoutPerEntryAllocation)
             expected.push_back(r);
     ASSERT_EQ(expected.size(), 5000u);
 
-    g_app.settings.includeCookies = 1;
+    includeCookies = 1;
     ResetHeapRequestCount();
-    ScanCache(&listing);
+    Scan();
     LONG requests = HeapRequestCount();
     ASSERT_EQ(listing.error, 0u);
     ASSERT_EQ(listing.count, 5000);             // history never listed
@@ -187,7 +183,7 @@ TEST_F(ScanFixture, FiveThousandEntriesComeBackExactlyWithoutPerEntryAllocation)
     // 64 KB blocks: about 10 + 50 + 20 requests for 5,000 entries, not thousands.
     EXPECT_LT(requests, 100);
 
-    g_app.settings.includeCookies = 0;
+    includeCookies = 0;
     Rescan();
     EXPECT_EQ(listing.count, 4900);             // the 100 cookies left out
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include "cache_scan.h"
-#include "app_state.h"
 
 namespace {
 
@@ -9,7 +8,6 @@ const char* PROBE = "C:\\__tmp";
 struct ClusterFixture : ::testing::Test {
     void SetUp() override
     {
-        g_app.freeSpaceQuery = GetDiskFreeSpaceExA;
         DeleteFileA(PROBE);
     }
     void TearDown() override { DeleteFileA(PROBE); }
@@ -19,19 +17,18 @@ struct ClusterFixture : ::testing::Test {
 
 TEST_F(ClusterFixture, EachKindOfVolumeTakesItsRoad)
 {
-    EXPECT_EQ(MeasureClusterSize('C'), 4096u);              // Wine reports NTFS, 8 x 512
-    EXPECT_EQ(ClusterSizeForVolume("C:\\", "xTFS", 0), 4096u);
-    EXPECT_EQ(ClusterSizeForVolume("Q:\\", "NTFS", 0), 512u);  // no such drive: 512
-    EXPECT_EQ(ClusterSizeForVolume("C:\\", "FAT32", FILE_VOLUME_IS_COMPRESSED), 32768u);
-    g_app.freeSpaceQuery = nullptr;
-    EXPECT_EQ(ClusterSizeForVolume("C:\\", "FAT32", 0), 4096u);
-    EXPECT_EQ(ClusterSizeForVolume("Q:\\", "FAT32", 0), 0u);
-    EXPECT_EQ(MeasureClusterSize('Q'), 0u);
+    EXPECT_EQ(MeasureClusterSize('C', GetDiskFreeSpaceExA), 4096u);              // Wine reports NTFS, 8 x 512
+    EXPECT_EQ(ClusterSizeForVolume("C:\\", "xTFS", 0, GetDiskFreeSpaceExA), 4096u);
+    EXPECT_EQ(ClusterSizeForVolume("Q:\\", "NTFS", 0, GetDiskFreeSpaceExA), 512u);  // no such drive: 512
+    EXPECT_EQ(ClusterSizeForVolume("C:\\", "FAT32", FILE_VOLUME_IS_COMPRESSED, GetDiskFreeSpaceExA), 32768u);
+    EXPECT_EQ(ClusterSizeForVolume("C:\\", "FAT32", 0, nullptr), 4096u);
+    EXPECT_EQ(ClusterSizeForVolume("Q:\\", "FAT32", 0, nullptr), 0u);
+    EXPECT_EQ(MeasureClusterSize('Q', nullptr), 0u);
 }
 
 TEST_F(ClusterFixture, ProbeGivesAPlausibleSizeOrZeroAndCleansUp)
 {
-    DWORD size = ClusterSizeForVolume("C:\\", "FAT32", 0);
+    DWORD size = ClusterSizeForVolume("C:\\", "FAT32", 0, GetDiskFreeSpaceExA);
     EXPECT_TRUE(size == 0 || (size >= 512 && size <= 65536 && (size & (size - 1)) == 0)) << size;
     EXPECT_EQ(GetFileAttributesA(PROBE), INVALID_FILE_ATTRIBUTES);
 }
@@ -43,7 +40,7 @@ TEST_F(ClusterFixture, ProbeNeverTouchesAUsersFileOfTheSameName)
     DWORD written;
     WriteFile(file, "mine", 4, &written, NULL);
     CloseHandle(file);
-    EXPECT_EQ(ClusterSizeForVolume("C:\\", "FAT32", 0), 0u);
+    EXPECT_EQ(ClusterSizeForVolume("C:\\", "FAT32", 0, GetDiskFreeSpaceExA), 0u);
     file = CreateFileA(PROBE, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     char text[8] = "";

@@ -1,11 +1,12 @@
 // The one process-wide state record: the settings, the two listings, the windows
-// and the system functions looked up at start-up. The shell owns and fills it;
-// the listing code reads the include options and the free-space query from it.
+// and the system functions looked up at start-up. Only the shell reads it; the
+// listing and file code is handed what it needs.
 #ifndef BRINDLEWICK_APP_STATE_H
 #define BRINDLEWICK_APP_STATE_H
 
 #include <windows.h>
 #include <commdlg.h>
+#include "cache_scan.h"
 #include "listing.h"
 
 const int COLUMN_COUNT = 14;
@@ -36,8 +37,6 @@ struct AppSettings {
     char openCommand[OPEN_COMMAND_BYTES];
 };
 
-typedef BOOL (WINAPI *FreeSpaceQuery)(LPCSTR root, PULARGE_INTEGER availableToCaller,
-                                      PULARGE_INTEGER totalBytes, PULARGE_INTEGER totalFreeBytes);
 typedef HRESULT (WINAPI *DangerCheck)(LPCWSTR extension);
 typedef BOOL (WINAPI *FileDialog)(LPOPENFILENAMEA dialog);
 typedef HINSTANCE (WINAPI *ShellOpen)(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters,
