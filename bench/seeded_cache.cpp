@@ -27,25 +27,9 @@ std::string MarkerPath(int count)
 
 // The cache's own content sizes would fill Wine's cache limit; a smaller file of
 // the same order of size serves the enumeration as well.
-std::string ContentFor(const EntrySpec& spec)
-{
-    return std::string(1 + spec.size / 8, 'x');
-}
-
 bool Seed(const EntrySpec& spec)
 {
-    SeedEntry entry;
-    entry.url = spec.url;
-    entry.content = ContentFor(spec);
-    entry.type = spec.typeFlags == COOKIE_TYPE ? COOKIE_ENTRY : NORMAL_ENTRY;
-    entry.header = spec.header;
-    entry.expire = spec.expireTime;
-    entry.modified = spec.lastModified;
-    if (SeedCacheEntry(entry).empty())
-        return false;
-    SetCacheEntryTimes(spec.url, &spec.lastAccess, NULL, &spec.lastSync);
-    SetCacheEntryCounters(spec.url, spec.hitRate, spec.exemptDelta);
-    return true;
+    return SeedSampleEntry(spec, 1 + spec.size / 8);
 }
 
 // The entries of the seeded cache besides the standing spares; the same count

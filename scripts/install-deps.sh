@@ -11,6 +11,12 @@ command -v cmake >/dev/null || needed+=(cmake)
 if [ ${#needed[@]} -eq 0 ]; then
     exit 0
 fi
+if [ ! -f /etc/debian_version ] || ! command -v apt-get >/dev/null; then
+    echo "Missing: ${needed[*]} (Debian package names). This script installs them on Debian 12" >&2
+    echo "only; on another system install the i686 mingw-w64 cross compiler, 32-bit Wine, Xvfb," >&2
+    echo "GoogleTest's sources (in /usr/src/googletest) and CMake yourself." >&2
+    exit 1
+fi
 echo "Installing: ${needed[*]}"
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo

@@ -4,14 +4,15 @@
 #include <stdio.h>
 #include <windows.h>
 #include "cache_seed.h"
-#include "sample_cache.h"
+#include "sample_entries.h"
 
 int main()
 {
     ClearUrlCache();
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    int seeded = SeedSampleCache(400, now);
+    EntryMaker maker = NewEntryMaker(20050307, "", "");
+    int seeded = 0;
+    for (const EntrySpec& entry : MakeEntries(&maker, 400))
+        seeded += SeedSampleEntry(entry, entry.size) ? 1 : 0;
     printf("Seeded the demo cache with %d sample entries.\n", seeded);
     return seeded > 0 ? 0 : 1;
 }

@@ -1,6 +1,6 @@
 // A small PNG encoder for screenshots: 24-bit colour, stored (uncompressed) deflate.
-#ifndef BRINDLEWICK_TEST_PNG_WRITER_H
-#define BRINDLEWICK_TEST_PNG_WRITER_H
+#ifndef BRINDLEWICK_PNG_WRITER_H
+#define BRINDLEWICK_PNG_WRITER_H
 
 #include <windows.h>
 

@@ -1,5 +1,6 @@
 #include "sample_entries.h"
 #include <stdio.h>
+#include "cache_seed.h"
 
 namespace {
 
@@ -198,6 +199,22 @@ EntrySpec Content(EntryMaker* maker)
 }
 
 }  // namespace
+
+bool SeedSampleEntry(const EntrySpec& spec, DWORD contentBytes)
+{
+    SeedEntry entry;
+    entry.url = spec.url;
+    entry.content = std::string(contentBytes, 'x');
+    entry.type = spec.typeFlags == COOKIE_TYPE ? COOKIE_ENTRY : NORMAL_ENTRY;
+    entry.header = spec.header;
+    entry.expire = spec.expireTime;
+    entry.modified = spec.lastModified;
+    if (SeedCacheEntry(entry).empty())
+        return false;
+    SetCacheEntryTimes(spec.url, &spec.lastAccess, NULL, &spec.lastSync);
+    SetCacheEntryCounters(spec.url, spec.hitRate, spec.exemptDelta);
+    return true;
+}
 
 DWORD Pick(EntryMaker* maker, DWORD bound)
 {

@@ -52,6 +52,10 @@ std::vector<EntrySpec> MakeEntries(EntryMaker* maker, int count);
 // The next free "name[k].ext" of the entry's kind in another (or the same) subfolder.
 std::string NewLocalFile(EntryMaker* maker, EntrySpec* entry);
 
+// Seeds the entry into the real WinINet cache with `contentBytes` bytes of content,
+// its times and its counters; false when WinINet refused it.
+bool SeedSampleEntry(const EntrySpec& entry, DWORD contentBytes);
+
 // A number from the maker's generator, 0 <= value < bound.
 DWORD Pick(EntryMaker* maker, DWORD bound);
 // A time `seconds` after `time`.

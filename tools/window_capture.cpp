@@ -42,21 +42,3 @@ bool SaveWindowPng(HWND window, const std::string& path)
     ReleaseDC(NULL, screen);
     return saved;
 }
-
-std::string TestOutputPath(const char* name, std::string* hostPath)
-{
-    const char* folder = getenv("BRINDLEWICK_TEST_OUTPUT");
-    if (!folder || !*folder) {
-        *hostPath = name;
-        return name;
-    }
-    *hostPath = std::string(folder) + "/" + name;
-    if (folder[0] != '/')
-        return std::string(folder) + "\\" + name;
-    std::string path = "Z:" + *hostPath;
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
-}
