@@ -85,7 +85,7 @@ static DWORD AddBackupEntry(Listing* listing, const BackupRecordBuffer* buffer)
 
 // Reads records up to the zero length, skipping each one's content: 0 or the code
 // of the first failure. The file is read ahead in pieces of READ_AHEAD bytes.
-static DWORD ReadRecords(Listing* listing, HANDLE file)
+static DWORD ReadRecords(Listing* listing, HANDLE file, const FillProgress* progress)
 {
     BYTE block[READ_AHEAD];
     BackupSource source;
@@ -96,6 +96,7 @@ static DWORD ReadRecords(Listing* listing, HANDLE file)
     while ((code = ReadBackupRecordFrom(&buffer, &source)) == 0) {
         if ((code = AddBackupEntry(listing, &buffer)) != 0)
             break;
+        ReportFillProgress(progress, listing);
         if ((code = SkipSourceBytes(&source, RecordDword(&buffer, RECORD_SIZE_LOW))) != 0)
             break;
     }
@@ -103,7 +104,7 @@ static DWORD ReadRecords(Listing* listing, HANDLE file)
     return code == ERROR_CODE_END_OF_FILE ? 0 : code;
 }
 
-DWORD LoadBackupFile(const char* path, Listing* listing)
+DWORD LoadBackupFile(const char* path, Listing* listing, const FillProgress* progress)
 {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
                               NULL);
@@ -122,7 +123,7 @@ DWORD LoadBackupFile(const char* path, Listing* listing)
         CloseHandle(file);
         return listing->error;
     }
-    code = ReadRecords(listing, file);
+    code = ReadRecords(listing, file, progress);
     CloseHandle(file);
     if (code != 0) {
         // Entries of a file that broke off part-way are not shown, and its cookies

@@ -40,7 +40,8 @@ struct BackupRecordBuffer {
 // outcome, which also stays in the listing's error. A file whose header is not a
 // backup file's leaves the listing untouched but for error; a file that goes wrong
 // past its header leaves the listing freed, so that no half-read file is ever shown.
-DWORD LoadBackupFile(const char* path, Listing* listing);
+// `progress`, when given, hears of the entries read as the load goes on.
+DWORD LoadBackupFile(const char* path, Listing* listing, const FillProgress* progress = NULL);
 // Reads the next record: 0, 38 at the end marker, 13 for a malformed record,
 // 8 when the buffer cannot grow, or the system's code of a failed read. A length
 // that the rest of the file cannot hold is refused before any memory is asked for.

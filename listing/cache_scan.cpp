@@ -112,7 +112,7 @@ static void AbandonScan(Listing* listing, HANDLE enumeration, void* buffer)
     listing->error = ERROR_CODE_OUT_OF_MEMORY;
 }
 
-DWORD ScanCache(Listing* listing, BOOL includeCookies, FreeSpaceQuery freeSpace)
+DWORD ScanCache(Listing* listing, BOOL includeCookies, FreeSpaceQuery freeSpace, const FillProgress* progress)
 {
     if (!InitListing(listing))
         return listing->error;
@@ -138,6 +138,7 @@ DWORD ScanCache(Listing* listing, BOOL includeCookies, FreeSpaceQuery freeSpace)
                 AbandonScan(listing, enumeration, info);
                 return listing->error;
             }
+            ReportFillProgress(progress, listing);
             continue;
         }
 

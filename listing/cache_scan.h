@@ -16,8 +16,10 @@ typedef BOOL (WINAPI *FreeSpaceQuery)(LPCSTR root, PULARGE_INTEGER availableToCa
 // clusterSize is 0 gets it measured on the first entry that is not a cookie, with
 // `freeSpace` when the volume needs it. Gives the listing's `error`: 0, 8 (the
 // listing then freed), or the code of an enumeration that failed before its
-// normal end (the entries read so far kept).
-DWORD ScanCache(Listing* listing, BOOL includeCookies, FreeSpaceQuery freeSpace);
+// normal end (the entries read so far kept). `progress`, when given, hears of the
+// entries read as the scan goes on.
+DWORD ScanCache(Listing* listing, BOOL includeCookies, FreeSpaceQuery freeSpace,
+                const FillProgress* progress = NULL);
 
 // Bytes per allocation unit of the drive, or 0 when it cannot tell.
 DWORD MeasureClusterSize(char driveLetter, FreeSpaceQuery freeSpace);

@@ -96,6 +96,12 @@ void DropNewEntry(Listing* listing)
     pool->pointerCount = (DWORD)listing->count;
 }
 
+void ReportFillProgress(const FillProgress* progress, const Listing* listing)
+{
+    if (progress && progress->report && listing->count % FILL_PROGRESS_STEP == 0)
+        progress->report(listing->count, progress->context);
+}
+
 CacheEntry* EntryAt(const Listing* listing, LONG row)
 {
     if (!listing->records || row < 0 || row >= listing->count)

@@ -82,6 +82,17 @@ struct Listing {
 };
 
 const DWORD LISTING_HAS_COOKIE = 1;
+
+// Told now and then during a long fill how many entries the listing holds, so
+// that the caller can show the work going on. It must not touch the listing.
+struct FillProgress {
+    void (*report)(LONG entries, void* context);
+    void* context;
+};
+// Entries between two reports.
+const LONG FILL_PROGRESS_STEP = 256;
+// Reports the listing's count when it has just reached a multiple of the step.
+void ReportFillProgress(const FillProgress* progress, const Listing* listing);
 // Header texts longer than this are cut and end in "...".
 const DWORD HEADER_TEXT_LIMIT = 256;
 
