@@ -3,6 +3,7 @@
 #include "backup_reader.h"
 #include "entry_index.h"
 #include "file_dialogs.h"
+#include "fill_progress.h"
 #include "list_view.h"
 #include "listing_summary.h"
 #include "messages.h"
@@ -20,17 +21,6 @@ static void ShowWholeListing()
     SortListing(main, g_app.settings.sortColumn, g_app.settings.sortDirection);
     ReplaceListRows(main);
     ShowListingSummary(main);
-}
-
-// The main listing was freed before a load that then failed: it starts again
-// empty, with pools and indexes for the next scan to merge into, and the list and
-// the status bar say so.
-static void ShowEmptyMainListing()
-{
-    Listing* main = &g_app.mainListing;
-    FreeListing(main);
-    InitListing(main);
-    ShowWholeListing();
 }
 
 // What a loaded file changes in the options: its cookies switch cookies on, and
@@ -51,27 +41,39 @@ static void ApplyLoadedOptions(HWND window, const Listing* loaded, BOOL asNewLis
     CheckOption(menu, IDM_INCLUDE_STRAYS, 0);
 }
 
+// Reads the file into a fresh listing that keeps the main listing's cluster size
+// (a backup file brings none), showing the count as it goes. Gives the listing's
+// error; on failure the fresh listing holds nothing.
+static DWORD LoadIntoFreshListing(const char* path, Listing* fresh)
+{
+    ZeroMemory(fresh, sizeof *fresh);
+    fresh->clusterSize = g_app.mainListing.clusterSize;
+    StatusProgress status;
+    StartStatusProgress(&status, READING_BACKUP_FILE);
+    return LoadBackupFile(path, fresh, &status.progress);
+}
+
 DWORD PromptAndLoadBackup(HWND window, BOOL asNewListing)
 {
-    Listing* target = asNewListing ? &g_app.mainListing : &g_app.scanListing;
     char path[FILE_NAME_BYTES] = "";
     if (!AskBackupFilePath(window, path))
         return ERROR_CANCELLED;
 
+    // The file goes into a listing of its own first: a file that cannot be read
+    // leaves the listing on screen, its statuses and totals as they were.
     SetStdCursor(IDC_WAIT);
-    if (asNewListing)
-        FreeListing(target);
-    LoadBackupFile(path, target);
-    DWORD error = target->error;
+    Listing loaded;
+    DWORD error = LoadIntoFreshListing(path, &loaded);
     if (error) {
-        if (asNewListing)
-            ShowEmptyMainListing();
-        else
-            FreeListing(target);
+        FreeListing(&loaded);
+        ShowListingSummary(&g_app.mainListing);     // in place of the progress text
         SetStdCursor(IDC_ARROW);
         ShowFileError(window, "Couldn't load the cache backup file", path, error);
         return error;
     }
+    Listing* target = asNewListing ? &g_app.mainListing : &g_app.scanListing;
+    FreeListing(target);
+    *target = loaded;
     ApplyLoadedOptions(window, target, asNewListing);
     return 0;
 }

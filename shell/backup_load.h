@@ -7,7 +7,7 @@
 // Asks for a backup file and reads it into the main listing (`asNewListing`) or
 // into the scan listing. Gives 0 when it was read; non-zero when the command is to
 // end: the dialog was cancelled, or the file could not be read (the user has been
-// told, and a new listing left empty on screen).
+// told, and the listing on screen is as it was).
 DWORD PromptAndLoadBackup(HWND window, BOOL asNewListing);
 // "Load as a New Listing": the file's entries replace the whole list.
 void LoadNewListing(HWND window);

@@ -4,6 +4,7 @@
 #include "cache_scan.h"
 #include "dialogs.h"
 #include "file_dialogs.h"
+#include "fill_progress.h"
 #include "list_view.h"
 #include "merge_scan.h"
 #include "messages.h"
@@ -23,7 +24,9 @@ static void ToggleOption(HWND window, UINT command, DWORD* option)
 static void ScanAndMerge(HWND window)
 {
     SetStdCursor(IDC_WAIT);
-    ScanCache(&g_app.scanListing, g_app.settings.includeCookies, g_app.freeSpaceQuery);
+    StatusProgress status;
+    StartStatusProgress(&status, READING_CACHE);
+    ScanCache(&g_app.scanListing, g_app.settings.includeCookies, g_app.freeSpaceQuery, &status.progress);
     MergeScan(window);
 }
 

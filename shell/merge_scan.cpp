@@ -35,9 +35,10 @@ void MergeScan(HWND window)
     // A scan that broke off holds only part of the cache; merging it would mark
     // every entry it did not reach Deleted.
     if (scan->error) {
-        ShowWarning(window, "Error reading cache");
         FreeListing(scan);
+        ShowListingSummary(main);   // in place of the scan's progress text
         SetStdCursor(IDC_ARROW);
+        ShowWarning(window, "Error reading cache");
         return;
     }
 

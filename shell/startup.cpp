@@ -3,6 +3,7 @@
 #include "app_state.h"
 #include "cache_scan.h"
 #include "entry_index.h"
+#include "fill_progress.h"
 #include "list_view.h"
 #include "listing_summary.h"
 #include "main_window.h"
@@ -67,7 +68,9 @@ void RunFirstScan(HWND window)
 {
     Listing* main = &g_app.mainListing;
     main->clusterSize = 0;
-    if (ScanCache(main, g_app.settings.includeCookies, g_app.freeSpaceQuery) != 0)
+    StatusProgress status;
+    StartStatusProgress(&status, READING_CACHE);
+    if (ScanCache(main, g_app.settings.includeCookies, g_app.freeSpaceQuery, &status.progress) != 0)
         MessageBoxA(window, "Error during initial cache read", NULL, STARTUP_BOX);
     PresentFirstListing();
 }
