@@ -10,3 +10,8 @@ const char* StatusCaption(LONG status)
         return "";
     return StatusCaptions[status];
 }
+
+BOOL IsChangedStatus(LONG status)
+{
+    return status != STATUS_UNCHANGED && status != STATUS_ADDED_HIDDEN;
+}

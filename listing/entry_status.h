@@ -20,5 +20,8 @@ enum EntryStatus {
 extern const char* const StatusCaptions[8];
 // The caption the list shows for a status: code 8, and any code out of range, show "".
 const char* StatusCaption(LONG status);
+// Whether a status says something happened: neither unchanged nor added while
+// hidden (which the list shows as unchanged).
+BOOL IsChangedStatus(LONG status);
 
 #endif

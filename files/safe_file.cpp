@@ -1,0 +1,181 @@
+#include "safe_file.h"
+
+SafeFileWriteCall SafeFileWrite = WriteFile;
+
+// Temporary names tried before giving up on a folder full of leftovers.
+static const DWORD NAME_ATTEMPTS = 100;
+
+DWORD FailedCallCode(DWORD fallback)
+{
+    DWORD code = GetLastError();
+    return code ? code : fallback;
+}
+
+// Why the target could not be replaced: read-only, or open in another program
+// without leave to delete it (the system's sentence for 32 says it is in use;
+// a refused move would only say "Access is denied"). 0 when nothing stands in
+// the way, a missing target included.
+static DWORD TargetHindrance(const char* target)
+{
+    DWORD attributes = GetFileAttributesA(target);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+        return ERROR_ACCESS_DENIED;
+    HANDLE probe = CreateFileA(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                               OPEN_EXISTING, 0, NULL);
+    if (probe == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_SHARING_VIOLATION ? ERROR_SHARING_VIOLATION : 0;
+    CloseHandle(probe);
+    return 0;
+}
+
+DWORD OpenSafeFile(SafeFile* file, const char* target)
+{
+    file->handle = INVALID_HANDLE_VALUE;
+    file->direct = FALSE;
+    file->error = 0;
+    file->pending = 0;
+    file->position = 0;
+    file->temporary[0] = '\0';
+    // The suffix needs room after the target's name.
+    if (lstrlenA(target) >= (int)SAFE_PATH_BYTES - 32)
+        return file->error = ERROR_FILENAME_EXCED_RANGE;
+    lstrcpyA(file->target, target);
+    if ((file->error = TargetHindrance(target)) != 0)
+        return file->error;
+
+    // Beside the target, so that the move stays on one volume, under a name that
+    // tells whose leftover it is should the program be killed meanwhile.
+    for (DWORD attempt = 0; attempt < NAME_ATTEMPTS; attempt++) {
+        wsprintfA(file->temporary, "%s.~%lx%lu.tmp", target, GetCurrentProcessId(), attempt);
+        file->handle = CreateFileA(file->temporary, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, NULL);
+        if (file->handle != INVALID_HANDLE_VALUE)
+            return 0;
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    file->error = FailedCallCode(ERROR_CANNOT_MAKE);
+    file->temporary[0] = '\0';
+    return file->error;
+}
+
+void OpenDirectOutput(SafeFile* file, HANDLE handle)
+{
+    file->handle = handle;
+    file->direct = TRUE;
+    file->error = 0;
+    file->pending = 0;
+    file->position = 0;
+    file->target[0] = file->temporary[0] = '\0';
+}
+
+// Writes every byte, call after call: a call may write only part (Wine does so on
+// a full disk, and fails only at the next call). A call that writes nothing gives
+// the system's code.
+static DWORD WriteAll(HANDLE handle, const BYTE* bytes, DWORD count)
+{
+    while (count > 0) {
+        DWORD written = 0;
+        SetLastError(0);
+        if (!SafeFileWrite(handle, bytes, count, &written, NULL) || written == 0 || written > count)
+            return FailedCallCode(ERROR_WRITE_FAULT);
+        bytes += written;
+        count -= written;
+    }
+    return 0;
+}
+
+static DWORD FlushPending(SafeFile* file)
+{
+    if (file->error == 0 && file->pending > 0)
+        file->error = WriteAll(file->handle, file->buffer, file->pending);
+    file->pending = 0;
+    return file->error;
+}
+
+DWORD PutSafeBytes(SafeFile* file, const void* bytes, DWORD count)
+{
+    const BYTE* from = (const BYTE*)bytes;
+    while (count > 0 && file->error == 0) {
+        if (file->pending == SAFE_FILE_BUFFER && FlushPending(file) != 0)
+            break;
+        // What the buffer cannot hold whole goes out without a copy.
+        if (file->pending == 0 && count >= SAFE_FILE_BUFFER) {
+            file->error = WriteAll(file->handle, from, count);
+            file->position += count;
+            break;
+        }
+        DWORD part = SAFE_FILE_BUFFER - file->pending;
+        if (part > count)
+            part = count;
+        CopyMemory(file->buffer + file->pending, from, part);
+        file->pending += part;
+        file->position += part;
+        from += part;
+        count -= part;
+    }
+    return file->error;
+}
+
+DWORD PatchSafeDword(SafeFile* file, ULONGLONG offset, DWORD value)
+{
+    if (file->error != 0)
+        return file->error;
+    BYTE bytes[4] = {(BYTE)value, (BYTE)(value >> 8), (BYTE)(value >> 16), (BYTE)(value >> 24)};
+    ULONGLONG buffered = file->position - file->pending;
+    if (offset >= buffered && offset + 4 <= file->position) {
+        CopyMemory(file->buffer + (offset - buffered), bytes, 4);
+        return 0;
+    }
+    if (FlushPending(file) != 0)
+        return file->error;
+    LARGE_INTEGER at, end;
+    at.QuadPart = (LONGLONG)offset;
+    end.QuadPart = (LONGLONG)file->position;
+    if (!SetFilePointerEx(file->handle, at, NULL, FILE_BEGIN))
+        return file->error = FailedCallCode(ERROR_SEEK);
+    if ((file->error = WriteAll(file->handle, bytes, 4)) != 0)
+        return file->error;
+    if (!SetFilePointerEx(file->handle, end, NULL, FILE_BEGIN))
+        file->error = FailedCallCode(ERROR_SEEK);
+    return file->error;
+}
+
+void DiscardSafeFile(SafeFile* file)
+{
+    if (file->direct)
+        return;
+    if (file->handle != INVALID_HANDLE_VALUE)
+        CloseHandle(file->handle);
+    file->handle = INVALID_HANDLE_VALUE;
+    if (file->temporary[0])
+        DeleteFileA(file->temporary);
+    file->temporary[0] = '\0';
+}
+
+DWORD CommitSafeFile(SafeFile* file)
+{
+    DWORD error = FlushPending(file);
+    if (file->direct)
+        return error;
+    // The bytes reach the disk before the name does, so that a crash right after
+    // the move cannot leave an empty file in the target's place.
+    if (error == 0 && !FlushFileBuffers(file->handle))
+        error = FailedCallCode(ERROR_WRITE_FAULT);
+    BOOL closed = CloseHandle(file->handle);
+    file->handle = INVALID_HANDLE_VALUE;
+    if (error == 0 && !closed)
+        error = FailedCallCode(ERROR_WRITE_FAULT);
+    // Another program may have taken the target meanwhile.
+    if (error == 0)
+        error = TargetHindrance(file->target);
+    if (error == 0 &&
+        !MoveFileExA(file->temporary, file->target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = FailedCallCode(ERROR_CANNOT_MAKE);
+    if (error != 0)
+        DiscardSafeFile(file);
+    file->temporary[0] = '\0';
+    return file->error = error;
+}
