@@ -86,33 +86,48 @@ static void ReadOpenCommand(HKEY key, char* command)
     CopyMemory(command, buffer, size);
 }
 
-struct WorkAreaSearch {
-    const RECT* rect;
+// A stored window needs its title bar on screen to be moved, and some size to be
+// used: its top TITLE_BAR_ROWS rows count as the title bar, of which
+// TITLE_BAR_ROWS_SHOWN rows must lie on one monitor's work area (a maximized
+// window's frame lies up to 8 pixels beyond the screen's edges) across
+// TITLE_BAR_SPAN pixels, enough to take hold of.
+const LONG TITLE_BAR_ROWS = 30;
+const LONG TITLE_BAR_ROWS_SHOWN = 20;
+const LONG TITLE_BAR_SPAN = 100;
+const LONG MIN_WINDOW_WIDTH = 200;
+const LONG MIN_WINDOW_HEIGHT = 100;
+// Wider than any screen shows whole: such a stored width is damage, not a choice.
+const LONG MAX_COLUMN_WIDTH = 4096;
+
+struct TitleBarSearch {
+    RECT titleBar;
     BOOL found;
 };
 
-static BOOL CALLBACK FindWorkAreaMeeting(HMONITOR monitor, HDC, LPRECT, LPARAM data)
+static BOOL CALLBACK FindWorkAreaHoldingTitleBar(HMONITOR monitor, HDC, LPRECT, LPARAM data)
 {
-    WorkAreaSearch* search = (WorkAreaSearch*)data;
+    TitleBarSearch* search = (TitleBarSearch*)data;
     MONITORINFO info;
     info.cbSize = sizeof(info);
-    RECT common;
-    if (GetMonitorInfoA(monitor, &info) && IntersectRect(&common, &info.rcWork, search->rect))
+    RECT shown;
+    if (GetMonitorInfoA(monitor, &info) && IntersectRect(&shown, &info.rcWork, &search->titleBar) &&
+        shown.right - shown.left >= TITLE_BAR_SPAN && shown.bottom - shown.top >= TITLE_BAR_ROWS_SHOWN)
         search->found = TRUE;
     return !search->found;
 }
 
-// A stored rectangle is used only when it has a size and lies at least partly on
-// a monitor's work area; a window closed while minimized, or on a monitor since
-// removed, would otherwise open out of sight.
+// A stored rectangle is used only when it has a usable size and its title bar
+// lies on a monitor's work area; a window closed while minimized, on a monitor
+// since removed, or dragged nearly off the screen would otherwise open out of
+// reach.
 static BOOL IsUsableWindowRect(const RECT* rect)
 {
     LONGLONG width = (LONGLONG)rect->right - rect->left;
     LONGLONG height = (LONGLONG)rect->bottom - rect->top;
-    if (width <= 0 || height <= 0 || width > MAXLONG || height > MAXLONG)
+    if (width < MIN_WINDOW_WIDTH || height < MIN_WINDOW_HEIGHT || width > MAXLONG || height > MAXLONG)
         return FALSE;
-    WorkAreaSearch search = {rect, FALSE};
-    EnumDisplayMonitors(NULL, NULL, FindWorkAreaMeeting, (LPARAM)&search);
+    TitleBarSearch search = {{rect->left, rect->top, rect->right, rect->top + TITLE_BAR_ROWS}, FALSE};
+    EnumDisplayMonitors(NULL, NULL, FindWorkAreaHoldingTitleBar, (LPARAM)&search);
     return search.found;
 }
 
@@ -144,7 +159,7 @@ void LoadSettings()
     if (!allRead)
         SetDefaultWidths(settings->columnWidths);
     for (int i = 0; ColumnTable[i].caption; i++) {
-        if (settings->columnWidths[i] < 0)
+        if (settings->columnWidths[i] < 0 || settings->columnWidths[i] > MAX_COLUMN_WIDTH)
             settings->columnWidths[i] = ColumnTable[i].defaultWidth;
     }
 

@@ -86,7 +86,8 @@ TEST_F(LoadSettingsTest, StoredNumbersAreBroughtIntoRange)
 TEST_F(LoadSettingsTest, ColumnWidthsFillWhatTheValueHolds)
 {
     const struct { DWORD bytes; LONG first, second, expectFirst, expectSecond; } cases[] = {
-        {8, 77, 88, 77, 88}, {6, 77, 88, 77, 300}, {8, -1, 88, 52, 88}, {8, 0, 88, 0, 88}};
+        {8, 77, 88, 77, 88}, {6, 77, 88, 77, 300}, {8, -1, 88, 52, 88}, {8, 0, 88, 0, 88},
+        {8, 0x7FFFFFFF, 4096, 52, 4096}, {8, 4097, 88, 52, 88}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.bytes) + " bytes from " + std::to_string(c.first));
         SetDefaultSettings(&g_app.settings);
@@ -97,6 +98,24 @@ TEST_F(LoadSettingsTest, ColumnWidthsFillWhatTheValueHolds)
         for (int i = 2; i < COLUMN_COUNT; i++)
             expected.push_back(ColumnTable[i].defaultWidth);
         EXPECT_EQ(std::vector<LONG>(g_app.settings.columnWidths, g_app.settings.columnWidths + COLUMN_COUNT), expected);
+    }
+}
+
+// A stored place is used only when at least 200 x 100 with 20 of its top 30 rows on the screen across 100 pixels.
+TEST_F(LoadSettingsTest, StoredPlaceNeedsItsTitleBarOnTheScreen)
+{
+    const struct { RECT rect; bool placed; } cases[] = {   // the test display is 1280 x 1024
+        {{100, 50, 900, 650}, true}, {{-8, -8, 1288, 1032}, true}, {{1279, 1023, 2279, 1723}, false},
+        {{100, -590, 900, 10}, false}, {{1180, 500, 2180, 900}, true}, {{1181, 500, 2181, 900}, false},
+        {{100, -10, 900, 600}, true}, {{100, -11, 900, 600}, false}, {{100, 50, 299, 650}, false},
+        {{100, 50, 900, 149}, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.rect.left) + "," + std::to_string(c.rect.top));
+        SetDefaultSettings(&g_app.settings);
+        PutSetting("Window Metrics", REG_BINARY, &c.rect, sizeof(c.rect));
+        LoadSettings();
+        EXPECT_EQ(Place(), c.placed ? (std::vector<LONG>{c.rect.left, c.rect.top, c.rect.right - c.rect.left,
+                                                         c.rect.bottom - c.rect.top}) : DefaultPlace);
     }
 }
 
