@@ -20,8 +20,8 @@ const char* ReportStatusWord(LONG status)
     return status >= 0 && status < 8 ? REPORT_WORDS[status] : "";
 }
 
-// Digits of `value` in `base`, right-aligned in `width` with blanks, a minus sign
-// before negative decimals.
+}  // namespace
+
 char* PutNumber(char* out, LONGLONG value, int base, int width)
 {
     char digits[24];
@@ -39,6 +39,8 @@ char* PutNumber(char* out, LONGLONG value, int base, int width)
         *out++ = digits[--count];
     return out;
 }
+
+namespace {
 
 // The text, and blanks after it up to `width`.
 char* PutLeft(char* out, const char* text, int width)

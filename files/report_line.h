@@ -14,4 +14,9 @@ const int REPORT_LINE_BUFFER = 2048;
 // Gives its length; no NUL is written.
 int FormatReportLine(char* line, const CacheEntry* entry);
 
+// Digits of `value` in `base` (10 or 16, lower case), right-aligned in `width`
+// with blanks, a minus sign before a negative number; gives the position after
+// them. No NUL is written.
+char* PutNumber(char* out, LONGLONG value, int base, int width);
+
 #endif

@@ -1,7 +1,6 @@
 #include "entry_time.h"
 
-// The decimal digits of `value`, at least `digits` of them with leading zeros.
-static char* PutDecimal(char* out, unsigned value, int digits)
+char* PutDecimal(char* out, unsigned value, int digits)
 {
     char reversed[8];
     int count = 0;
@@ -58,4 +57,10 @@ void LocalExpireTime(const FILETIME* utc, FILETIME* local)
         *local = *utc;
     else
         LocalTime(utc, local);
+}
+
+void UtcTime(const FILETIME* local, FILETIME* utc)
+{
+    if (!LocalFileTimeToFileTime(local, utc))
+        utc->dwLowDateTime = utc->dwHighDateTime = 0;
 }

@@ -17,5 +17,13 @@ void LocalTime(const FILETIME* utc, FILETIME* local);
 void LocalModifiedTime(const FILETIME* utc, FILETIME* local);
 // As LocalTime, except that zero (no expiry) stays zero without conversion.
 void LocalExpireTime(const FILETIME* utc, FILETIME* local);
+// The inverse of LocalTime, for writers that store or show UTC: with the same
+// offset, so that LocalTime gives the listing's time back. A conversion the system
+// refuses gives zero.
+void UtcTime(const FILETIME* local, FILETIME* utc);
+
+// The decimal digits of `value`, at least `digits` of them with leading zeros;
+// gives the position after them. No NUL is written.
+char* PutDecimal(char* out, unsigned value, int digits);
 
 #endif

@@ -1,0 +1,212 @@
+// The CSV lines, put together by hand like the report's: a listing can hold a
+// hundred thousand entries with eight time fields each.
+#include "csv_export.h"
+#include "entry_status.h"
+#include "entry_time.h"
+#include "heap.h"
+#include "report_line.h"
+
+namespace {
+
+const char BYTE_ORDER_MARK[] = "\xEF\xBB\xBF";
+
+// Statuses as whole words; unchanged, and added while hidden (shown as
+// unchanged), are empty.
+const char* const STATUS_WORDS[8] = {
+    "Deleted", "", "Changed", "Revisited", "Updated", "Moved", "Finished", "Added",
+};
+
+// Room for the fields between the local file and the header text: a size, eight
+// times of up to 26 characters, four numbers and their commas.
+const int NUMBERS_BUFFER = 320;
+const LONGLONG TICKS_PER_MINUTE = 600000000;
+
+const char* StatusWord(LONG status)
+{
+    return status >= 0 && status < 8 ? STATUS_WORDS[status] : "";
+}
+
+// The list columns that hold times; each becomes two CSV columns.
+BOOL IsTimeColumn(int column)
+{
+    return column == 5 || column == 6 || column == 7 || column == 12;
+}
+
+BOOL NeedsQuotes(const char* text, DWORD length)
+{
+    for (DWORD i = 0; i < length; i++) {
+        if (text[i] == ',' || text[i] == '"' || text[i] == '\r' || text[i] == '\n')
+            return TRUE;
+    }
+    return FALSE;
+}
+
+// A UTF-8 field, quoted when it must be, every quote inside doubled.
+void PutQuoted(SafeFile* file, const char* text, DWORD length)
+{
+    if (!NeedsQuotes(text, length)) {
+        PutSafeBytes(file, text, length);
+        return;
+    }
+    PutSafeBytes(file, "\"", 1);
+    DWORD start = 0;
+    for (DWORD i = 0; i < length; i++) {
+        // The quote ends this run and starts the next, so it is written twice.
+        if (text[i] == '"') {
+            PutSafeBytes(file, text + start, i + 1 - start);
+            start = i;
+        }
+    }
+    PutSafeBytes(file, text + start, length - start);
+    PutSafeBytes(file, "\"", 1);
+}
+
+// An ANSI text field (none: empty), after its comma unless it is the line's first;
+// texts with bytes above 0x7F are converted to UTF-8 first.
+void PutTextField(SafeFile* file, const char* text, BOOL first = FALSE)
+{
+    if (!first)
+        PutSafeBytes(file, ",", 1);
+    if (!text)
+        return;
+    DWORD length = (DWORD)lstrlenA(text), ascii = 0;
+    while (ascii < length && (BYTE)text[ascii] < 0x80)
+        ascii++;
+    if (ascii == length) {
+        PutQuoted(file, text, length);
+        return;
+    }
+    // An ANSI byte gives at most one UTF-16 unit, a unit at most three UTF-8 bytes.
+    WCHAR* wide = (WCHAR*)HeapGet(length * 5);
+    if (!wide) {
+        if (file->error == 0)
+            file->error = ERROR_CODE_OUT_OF_MEMORY;
+        return;
+    }
+    char* utf8 = (char*)(wide + length);
+    int units = MultiByteToWideChar(CP_ACP, 0, text, (int)length, wide, (int)length);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, units, utf8, (int)length * 3, NULL, NULL);
+    PutQuoted(file, utf8, (DWORD)bytes);
+    HeapRelease(wide);
+}
+
+char* PutIsoTime(char* out, const SYSTEMTIME& parts)
+{
+    out = PutDecimal(out, parts.wYear, 4);
+    *out++ = '-';
+    out = PutDecimal(out, parts.wMonth, 2);
+    *out++ = '-';
+    out = PutDecimal(out, parts.wDay, 2);
+    *out++ = 'T';
+    out = PutDecimal(out, parts.wHour, 2);
+    *out++ = ':';
+    out = PutDecimal(out, parts.wMinute, 2);
+    *out++ = ':';
+    return PutDecimal(out, parts.wSecond, 2);
+}
+
+ULONGLONG Ticks(const FILETIME& time)
+{
+    return ((ULONGLONG)time.dwHighDateTime << 32) | time.dwLowDateTime;
+}
+
+// ",UTC,local" of a listing time. The local time is the one the list shows, and
+// its offset the one it was converted with, so both name the same moment.
+char* PutTimeFields(char* out, const FILETIME* local)
+{
+    *out++ = ',';
+    SYSTEMTIME localParts, utcParts;
+    FILETIME utc;
+    if ((local->dwLowDateTime == 0 && local->dwHighDateTime == 0) || !FileTimeToSystemTime(local, &localParts)) {
+        *out++ = ',';
+        return out;
+    }
+    BOOL converted = LocalFileTimeToFileTime(local, &utc);
+    if (converted && FileTimeToSystemTime(&utc, &utcParts)) {
+        out = PutIsoTime(out, utcParts);
+        *out++ = 'Z';
+    }
+    *out++ = ',';
+    out = PutIsoTime(out, localParts);
+    if (converted) {
+        LONGLONG minutes = (LONGLONG)(Ticks(*local) - Ticks(utc)) / TICKS_PER_MINUTE;
+        *out++ = minutes < 0 ? '-' : '+';
+        if (minutes < 0)
+            minutes = -minutes;
+        out = PutDecimal(out, (unsigned)(minutes / 60), 2);
+        *out++ = ':';
+        out = PutDecimal(out, (unsigned)(minutes % 60), 2);
+    }
+    return out;
+}
+
+char* PutUnsignedField(char* out, DWORD value)
+{
+    *out++ = ',';
+    return PutNumber(out, value, 10, 0);
+}
+
+void PutHeaderLine(SafeFile* file, const char* const* captions)
+{
+    PutSafeBytes(file, BYTE_ORDER_MARK, sizeof BYTE_ORDER_MARK - 1);
+    for (int column = 0; column < CSV_LIST_COLUMNS; column++) {
+        if (!IsTimeColumn(column)) {
+            PutTextField(file, captions[column], column == 0);
+            continue;
+        }
+        char caption[128];
+        wsprintfA(caption, "%.100s (UTC)", captions[column]);
+        PutTextField(file, caption);
+        wsprintfA(caption, "%.100s (local)", captions[column]);
+        PutTextField(file, caption);
+    }
+    PutSafeBytes(file, "\r\n", 2);
+}
+
+// One entry's line, its fields in the order of the header.
+void PutEntryLine(SafeFile* file, const CacheEntry* entry)
+{
+    char numbers[NUMBERS_BUFFER];
+    PutSafeBytes(file, numbers, (DWORD)(PutNumber(numbers, (LONG)entry->entryNumber, 10, 0) - numbers));
+    PutTextField(file, entry->url);
+    PutTextField(file, StatusWord(entry->status));
+    PutTextField(file, entry->localFile);
+    char* out = PutUnsignedField(numbers, entry->size);
+    out = PutTimeFields(out, &entry->lastAccess);
+    out = PutTimeFields(out, &entry->lastModified);
+    out = PutTimeFields(out, &entry->lastSync);
+    *out++ = ',';
+    *out++ = '0';
+    *out++ = 'x';
+    out = PutNumber(out, entry->typeFlags, 16, 0);
+    out = PutUnsignedField(out, entry->hitRate);
+    out = PutUnsignedField(out, entry->useCount);
+    out = PutUnsignedField(out, entry->exemptDelta);
+    out = PutTimeFields(out, &entry->expireTime);
+    PutSafeBytes(file, numbers, (DWORD)(out - numbers));
+    PutTextField(file, entry->headerText);
+    PutSafeBytes(file, "\r\n", 2);
+}
+
+}  // namespace
+
+DWORD WriteListingCsv(SafeFile* file, const Listing* listing, const char* const* captions, BOOL changedOnly)
+{
+    PutHeaderLine(file, captions);
+    for (LONG row = 0; row < listing->count && file->error == 0; row++) {
+        const CacheEntry* entry = EntryAt(listing, row);
+        if (entry && (!changedOnly || IsChangedStatus(entry->status)))
+            PutEntryLine(file, entry);
+    }
+    return file->error;
+}
+
+DWORD ExportListingCsv(const char* path, const Listing* listing, const char* const* captions)
+{
+    SafeFile file;
+    DWORD code = OpenSafeFile(&file, path);
+    if (code != 0)
+        return code;
+    WriteListingCsv(&file, listing, captions, FALSE);
+    return CommitSafeFile(&file);
+}
