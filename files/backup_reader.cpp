@@ -5,9 +5,6 @@
 #include "entry_status.h"
 #include "entry_time.h"
 
-static const char BACKUP_MAGIC[14] = "QZTIFARCHIVE1";   // 13 characters and the NUL
-static const DWORD HEADER_BYTES = 32;
-static const DWORD LAYOUT_OFFSET = 14;
 static const WORD LAYOUT_LIMIT = 80;
 static const ULONGLONG BLOCK_BYTES = 168;
 // Bytes read from the file at a time. Cached content that lies inside a piece is
@@ -18,13 +15,13 @@ static const DWORD READ_AHEAD = 64 * 1024;
 // record: 0, or 13 for anything that is not a backup file's beginning.
 static DWORD PassHeaderAndBlocks(HANDLE file)
 {
-    BYTE header[HEADER_BYTES];
+    BYTE header[BACKUP_HEADER_BYTES];
     DWORD got = 0;
-    if (!ReadFile(file, header, HEADER_BYTES, &got, NULL) || got != HEADER_BYTES)
+    if (!ReadFile(file, header, BACKUP_HEADER_BYTES, &got, NULL) || got != BACKUP_HEADER_BYTES)
         return ERROR_CODE_INVALID_DATA;
     if (memcmp(header, BACKUP_MAGIC, sizeof BACKUP_MAGIC) != 0)
         return ERROR_CODE_INVALID_DATA;
-    WORD layout = (WORD)(header[LAYOUT_OFFSET] | (header[LAYOUT_OFFSET + 1] << 8));
+    WORD layout = (WORD)(header[BACKUP_LAYOUT_OFFSET] | (header[BACKUP_LAYOUT_OFFSET + 1] << 8));
     if (layout > LAYOUT_LIMIT)
         return ERROR_CODE_INVALID_DATA;
 

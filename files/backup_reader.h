@@ -4,6 +4,12 @@
 
 #include "listing.h"
 
+// The file header: the magic (13 characters and a NUL), the layout value (16 bits)
+// at BACKUP_LAYOUT_OFFSET, and bytes not read, 32 in all; the block count follows.
+const char BACKUP_MAGIC[14] = "QZTIFARCHIVE1";
+const DWORD BACKUP_HEADER_BYTES = 32;
+const DWORD BACKUP_LAYOUT_OFFSET = 14;
+
 // Offsets of a record's fields, counted from the start of the record (its length).
 // The record is an INTERNET_CACHE_ENTRY_INFOA in its 32-bit layout; the strings it
 // holds follow its fixed part.
@@ -18,6 +24,7 @@ enum BackupRecordOffset {
     RECORD_ACCESS = 48,
     RECORD_SYNC = 56,
     RECORD_HEADER = 64,         // non-zero when the header text is present
+    RECORD_HEADER_SIZE = 68,    // not read
     RECORD_EXTENSION = 72,      // non-zero when the file-extension string is present
     RECORD_EXEMPT_DELTA = 76,
     RECORD_FIXED_PART = 80      // the strings start here
