@@ -16,6 +16,7 @@ struct MergeState {
     BOOL rebuildAtEnd;          // byLocalFile holds entries under texts they no longer have
     const char* crowdedFile;    // local-file key that a rebuild did not help, or null
     const char* crowdedUrl;     // the same for byUrl
+    BOOL compareBackup;         // entries read from a backup file are classified when found by URL
 };
 
 BOOL SameTime(const FILETIME& a, const FILETIME& b)
@@ -114,6 +115,25 @@ DWORD TakeOver(MergeState* state, CacheEntry* m, const CacheEntry* s, DWORD file
     return 0;
 }
 
+// Comparing with a backup file: an entry read from the file has no local file to
+// be found by, so its URL pairs it with the scan entry, and the tests of a pair
+// found by local file say what changed. It takes the scan entry's local file.
+DWORD ClassifyBackupMatch(MergeState* state, CacheEntry* m, const CacheEntry* s, DWORD fileSlot)
+{
+    char* localFile = NULL;
+    if (s->localFile && !(localFile = CopyString(state->main, s->localFile)))
+        return ERROR_CODE_OUT_OF_MEMORY;
+    DWORD result = ClassifyMatch(state, m, s);
+    if (result != 0)
+        return result;
+    m->fromBackup = s->fromBackup;
+    if (localFile) {
+        m->localFile = localFile;
+        EnterAtSlot(&state->main->byLocalFile, fileSlot, m);
+    }
+    return 0;
+}
+
 // A scan entry found neither way becomes a new main entry. It is built completely
 // before it enters an index or the rows, and taken back when a copy fails.
 DWORD AppendNew(MergeState* state, const CacheEntry* s, DWORD fileSlot, DWORD urlSlot)
@@ -177,6 +197,8 @@ DWORD MergeOne(MergeState* state, const CacheEntry* s)
     result = Lookup(state, &main->byUrl, &state->crowdedUrl, s->url, NULL, NULL, &byUrl);
     if (result != 0)
         return result;
+    if (byUrl.found && state->compareBackup && byUrl.found->fromBackup && !byUrl.found->localFile)
+        return ClassifyBackupMatch(state, byUrl.found, s, byFile.slot);
     if (byUrl.found)
         return TakeOver(state, byUrl.found, s, byFile.slot);
     return AppendNew(state, s, byFile.slot, byUrl.slot);
@@ -184,9 +206,10 @@ DWORD MergeOne(MergeState* state, const CacheEntry* s)
 
 }  // namespace
 
-DWORD MergeEntries(Listing* main, const Listing* scan, BOOL straysJustIncluded, BOOL cookiesJustIncluded)
+DWORD MergeEntries(Listing* main, const Listing* scan, BOOL straysJustIncluded, BOOL cookiesJustIncluded,
+                   BOOL compareBackup)
 {
-    MergeState state = {main, straysJustIncluded, cookiesJustIncluded, FALSE, NULL, NULL};
+    MergeState state = {main, straysJustIncluded, cookiesJustIncluded, FALSE, NULL, NULL, compareBackup};
 
     for (LONG row = 0; row < main->count; row++)
         EntryAt(main, row)->status = STATUS_DELETED;

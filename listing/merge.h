@@ -10,7 +10,12 @@
 // include option of their kind was switched on since the last merge. Gives 0, or 8
 // when memory ran out. On 0 no string of the main listing lies in the scan
 // listing's pools.
-DWORD MergeEntries(Listing* main, const Listing* scan, BOOL straysJustIncluded, BOOL cookiesJustIncluded);
+// With `compareBackup`, a main entry read from a backup file (no local file) that
+// a scan entry finds by URL is classified as if found by local file (Updated,
+// Revisited, Changed or unchanged) and takes the scan entry's local file, so that
+// a merge into a loaded backup file says what changed since it was made.
+DWORD MergeEntries(Listing* main, const Listing* scan, BOOL straysJustIncluded, BOOL cookiesJustIncluded,
+                   BOOL compareBackup = FALSE);
 // Every entry without a URL (a stray) becomes Deleted.
 void MarkStraysDeleted(Listing* listing);
 // Every entry with the cookie bit in its type flags becomes Deleted.

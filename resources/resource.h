@@ -7,6 +7,7 @@
 #define IDR_MAIN_MENU               103
 #define IDD_ABOUT                   106
 #define IDD_OPEN_COMMAND            111
+#define IDD_SAVE_PROGRESS           112
 
 // Menu commands
 #define IDM_SET_OPEN_COMMAND        110
@@ -21,10 +22,15 @@
 #define IDM_INCLUDE_COOKIES         40008
 // Sent by the list view when a row is activated (double-click or Enter).
 #define IDM_OPEN_ENTRY              40009
+#define IDM_SAVE_BACKUP             40010
+#define IDM_EXPORT_CSV              40011
+#define IDM_COMPARE_BACKUP          40012
 
 // Controls
 #define IDC_LIST_VIEW               100
 #define IDC_ABOUT_ICON              1002
 #define IDC_OPEN_COMMAND            1003
+#define IDC_SAVE_PROGRESS_TEXT      1010
+#define IDC_SAVE_PROGRESS_BAR       1011
 
 #endif

@@ -78,10 +78,12 @@ DWORD PromptAndLoadBackup(HWND window, BOOL asNewListing)
     return 0;
 }
 
-void LoadNewListing(HWND window)
+DWORD LoadNewListing(HWND window)
 {
-    if (PromptAndLoadBackup(window, TRUE))
-        return;
+    DWORD error = PromptAndLoadBackup(window, TRUE);
+    if (error)
+        return error;
     ShowWholeListing();
     SetStdCursor(IDC_ARROW);
+    return 0;
 }

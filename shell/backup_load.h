@@ -9,7 +9,8 @@
 // end: the dialog was cancelled, or the file could not be read (the user has been
 // told, and the listing on screen is as it was).
 DWORD PromptAndLoadBackup(HWND window, BOOL asNewListing);
-// "Load as a New Listing": the file's entries replace the whole list.
-void LoadNewListing(HWND window);
+// "Load as a New Listing": the file's entries replace the whole list. Gives 0
+// when they did, as PromptAndLoadBackup.
+DWORD LoadNewListing(HWND window);
 
 #endif

@@ -17,3 +17,9 @@ const ColumnDef ColumnTable[COLUMN_COUNT + 1] = {
     {"HTTP Response Header", 300},
     {NULL, 0},
 };
+
+void ColumnCaptions(const char* captions[COLUMN_COUNT])
+{
+    for (int i = 0; i < COLUMN_COUNT; i++)
+        captions[i] = ColumnTable[i].caption;
+}

@@ -14,6 +14,9 @@ struct ColumnDef {
 // the index of its comparator. A row with a null caption follows the last column.
 extern const ColumnDef ColumnTable[COLUMN_COUNT + 1];
 
+// The captions of the fourteen columns, in column order.
+void ColumnCaptions(const char* captions[COLUMN_COUNT]);
+
 // Column indexes the code refers to by name.
 const LONG COLUMN_LAST_ACCESS = 5;
 

@@ -1,15 +1,16 @@
 #include "commands.h"
 #include "app_state.h"
 #include "backup_load.h"
-#include "cache_scan.h"
+#include "compare_backup.h"
 #include "dialogs.h"
+#include "export_csv.h"
 #include "file_dialogs.h"
-#include "fill_progress.h"
 #include "list_view.h"
 #include "merge_scan.h"
 #include "messages.h"
 #include "open_entry.h"
 #include "resource.h"
+#include "save_backup.h"
 #include "settings.h"
 #include "text_report.h"
 #include "ui_helpers.h"
@@ -19,15 +20,6 @@ static void ToggleOption(HWND window, UINT command, DWORD* option)
 {
     *option = *option ? 0 : 1;
     CheckOption(GetMenu(window), command, *option);
-}
-
-static void ScanAndMerge(HWND window)
-{
-    SetStdCursor(IDC_WAIT);
-    StatusProgress status;
-    StartStatusProgress(&status, READING_CACHE);
-    ScanCache(&g_app.scanListing, g_app.settings.includeCookies, g_app.freeSpaceQuery, &status.progress);
-    MergeScan(window);
 }
 
 static void LoadSubsequentScan(HWND window)
@@ -80,11 +72,20 @@ void OnCommand(HWND window, UINT command)
     case IDM_LOAD_SUBSEQUENT_SCAN:
         LoadSubsequentScan(window);
         break;
+    case IDM_COMPARE_BACKUP:
+        CompareWithBackupFile(window);
+        break;
     case IDM_REMOVE_DELETIONS:
         RemoveDeletions(window);
         break;
     case IDM_SAVE_LISTING:
         SaveListing(window);
+        break;
+    case IDM_SAVE_BACKUP:
+        SaveCacheBackup(window);
+        break;
+    case IDM_EXPORT_CSV:
+        ExportCsv(window);
         break;
     case IDM_INCLUDE_STRAYS:
         ToggleOption(window, command, &g_app.settings.includeStrays);

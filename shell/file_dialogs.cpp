@@ -5,10 +5,14 @@
 // Pairs of description and pattern, the list ended by an extra NUL.
 static const char BackupFilter[] = "Cache Backup Files\0*.cbf\0All Files\0*.*\0";
 static const char ReportFilter[] = "Text Files\0*.txt\0All Files\0*.*\0";
+static const char CsvFilter[] = "CSV Files\0*.csv\0All Files\0*.*\0";
 
-// Runs one dialog with the 76-byte record that every system version takes; no
-// default extension, so a name typed without one is used as typed.
-static BOOL RunFileDialog(FileDialog dialog, HWND owner, const char* filter, DWORD flags, char* path)
+static const DWORD SAVE_FLAGS = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+
+// Runs one dialog with the 76-byte record that every system version takes. Without
+// a default extension a name typed without one is used as typed.
+static BOOL RunFileDialog(FileDialog dialog, HWND owner, const char* filter, DWORD flags, char* path,
+                          const char* defaultExtension = NULL)
 {
     if (!dialog)
         return FALSE;
@@ -19,6 +23,7 @@ static BOOL RunFileDialog(FileDialog dialog, HWND owner, const char* filter, DWO
     request.lpstrFile = path;
     request.nMaxFile = FILE_NAME_BYTES;
     request.Flags = flags;
+    request.lpstrDefExt = defaultExtension;
     BOOL chosen = dialog(&request);
     path[FILE_NAME_BYTES - 1] = '\0';
     return chosen;
@@ -31,5 +36,15 @@ BOOL AskBackupFilePath(HWND owner, char* path)
 
 BOOL AskReportPath(HWND owner, char* path)
 {
-    return RunFileDialog(g_app.saveFileDialog, owner, ReportFilter, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, path);
+    return RunFileDialog(g_app.saveFileDialog, owner, ReportFilter, SAVE_FLAGS, path);
+}
+
+BOOL AskBackupSavePath(HWND owner, char* path)
+{
+    return RunFileDialog(g_app.saveFileDialog, owner, BackupFilter, SAVE_FLAGS, path, "cbf");
+}
+
+BOOL AskCsvPath(HWND owner, char* path)
+{
+    return RunFileDialog(g_app.saveFileDialog, owner, CsvFilter, SAVE_FLAGS, path, "csv");
 }

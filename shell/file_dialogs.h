@@ -1,4 +1,4 @@
-// The two common file dialogs: the backup file to read and the report to write.
+// The common file dialogs: the backup file to read, and the files to write.
 #ifndef BRINDLEWICK_FILE_DIALOGS_H
 #define BRINDLEWICK_FILE_DIALOGS_H
 
@@ -13,5 +13,9 @@ BOOL AskBackupFilePath(HWND owner, char* path);
 // Asks where to save the report, starting from the name in `path`
 // (FILE_NAME_BYTES); an existing file is replaced only after the dialog asked.
 BOOL AskReportPath(HWND owner, char* path);
+// Asks where to save a cache backup file, or the CSV; a name typed without an
+// extension gets ".cbf" or ".csv".
+BOOL AskBackupSavePath(HWND owner, char* path);
+BOOL AskCsvPath(HWND owner, char* path);
 
 #endif

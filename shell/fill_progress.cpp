@@ -4,8 +4,7 @@
 
 static const DWORD PROGRESS_INTERVAL_MS = 250;
 
-// The count with a comma between groups of three digits.
-static void GroupedCount(LONG count, char* text)
+void GroupedCount(LONG count, char* text)
 {
     char digits[16];
     int length = wsprintfA(digits, "%lu", (unsigned long)(count < 0 ? 0 : count));
@@ -26,7 +25,7 @@ static void ShowProgress(LONG entries, void* context)
         return;
     status->shown = TRUE;
     status->shownAt = now;
-    char count[24];
+    char count[GROUPED_COUNT_BYTES];
     GroupedCount(entries, count);
     char text[64];
     wsprintfA(text, "%s: %s entries", status->what, count);

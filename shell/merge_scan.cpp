@@ -1,6 +1,8 @@
 #include "merge_scan.h"
 #include "app_state.h"
+#include "cache_scan.h"
 #include "entry_index.h"
+#include "fill_progress.h"
 #include "list_view.h"
 #include "listing_summary.h"
 #include "merge.h"
@@ -26,7 +28,7 @@ static BOOL MarkSwitchedOffKinds(Listing* main)
     return drop;
 }
 
-void MergeScan(HWND window)
+void MergeScan(HWND window, BOOL compareBackup)
 {
     AppSettings* settings = &g_app.settings;
     Listing* main = &g_app.mainListing;
@@ -54,7 +56,7 @@ void MergeScan(HWND window)
         RefreshAfterCompaction();
 
     MergeEntries(main, scan, settings->includeStrays && !settings->straysAtLastMerge,
-                 settings->includeCookies && !settings->cookiesAtLastMerge);
+                 settings->includeCookies && !settings->cookiesAtLastMerge, compareBackup);
     // A first scan without any file to measure left the main listing without a
     // cluster size; take the scan's.
     if (!main->clusterSize)
@@ -70,4 +72,13 @@ void MergeScan(HWND window)
     settings->straysAtLastMerge = settings->includeStrays;
     settings->cookiesAtLastMerge = settings->includeCookies;
     SetStdCursor(IDC_ARROW);
+}
+
+void ScanAndMerge(HWND window, BOOL compareBackup)
+{
+    SetStdCursor(IDC_WAIT);
+    StatusProgress status;
+    StartStatusProgress(&status, READING_CACHE);
+    ScanCache(&g_app.scanListing, g_app.settings.includeCookies, g_app.freeSpaceQuery, &status.progress);
+    MergeScan(window, compareBackup);
 }

@@ -7,7 +7,12 @@
 
 // Merges the freshly filled scan listing into the main listing, shows every row's
 // new status and frees the scan listing. A scan that reported an error is not
-// merged: the user is told and the main listing stays as it was.
-void MergeScan(HWND window);
+// merged: the user is told and the main listing stays as it was. With
+// `compareBackup`, entries of a loaded backup file found again by URL are
+// classified as entries found by their local file are.
+void MergeScan(HWND window, BOOL compareBackup = FALSE);
+// "Scan Cache": scans into the scan listing, showing the count as it goes, and
+// merges it.
+void ScanAndMerge(HWND window, BOOL compareBackup = FALSE);
 
 #endif
