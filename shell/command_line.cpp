@@ -1,0 +1,218 @@
+#include "command_line.h"
+#include <string.h>
+#include "app_state.h"
+#include "backup_reader.h"
+#include "backup_writer.h"
+#include "cache_scan.h"
+#include "column_table.h"
+#include "console_output.h"
+#include "csv_export.h"
+#include "entry_index.h"
+#include "entry_status.h"
+#include "merge.h"
+#include "ordering.h"
+#include "settings.h"
+#include "startup.h"
+#include "strays.h"
+#include "text_report.h"
+
+static const char USAGE[] =
+    "Usage: brindlewick [/since FILE.cbf] [/cookies] [/strays] [/changed]\r\n"
+    "                   [/report FILE] [/csv FILE] [/backup FILE.cbf]\r\n"
+    "\r\n"
+    "Without arguments Brindlewick opens its window. With them it reads the cache\r\n"
+    "without a window, writes the files asked for, in this order, and exits.\r\n"
+    "\r\n"
+    "  /since FILE.cbf   compare the cache with a backup file: the statuses say what\r\n"
+    "                    changed since the file was made\r\n"
+    "  /cookies          include cookies in this run\r\n"
+    "  /strays           include stray files in this run\r\n"
+    "  /report FILE      write the text report; - writes it to standard output\r\n"
+    "  /csv FILE         write the listing as CSV; - writes it to standard output\r\n"
+    "  /backup FILE.cbf  write a cache backup file with the cached files\r\n"
+    "  /changed          the report and the CSV hold only the rows that changed\r\n"
+    "  /?                show this text\r\n"
+    "\r\n"
+    "Exit codes: 0 done, 1 wrong usage, 2 a file or the cache could not be read,\r\n"
+    "or a file not written.\r\n";
+
+struct CommandLineRequest {
+    const char* since;
+    const char* report;
+    const char* csv;
+    const char* backup;
+    BOOL cookies;
+    BOOL strays;
+    BOOL changed;
+    BOOL help;
+};
+
+static BOOL IsStandardOutput(const char* path)
+{
+    return strcmp(path, "-") == 0;
+}
+
+// Fills the request from the arguments; false with the problem in `problem`.
+static BOOL ParseArguments(int count, char** arguments, CommandLineRequest* request, char* problem)
+{
+    const struct { const char* name; const char** file; BOOL* flag; } switches[] = {
+        {"/since", &request->since, NULL},   {"/report", &request->report, NULL},
+        {"/csv", &request->csv, NULL},       {"/backup", &request->backup, NULL},
+        {"/cookies", NULL, &request->cookies}, {"/strays", NULL, &request->strays},
+        {"/changed", NULL, &request->changed}, {"/?", NULL, &request->help},
+    };
+    ZeroMemory(request, sizeof *request);
+    for (int i = 0; i < count; i++) {
+        int s = 0;
+        while (s < (int)(sizeof switches / sizeof switches[0]) && lstrcmpiA(arguments[i], switches[s].name) != 0)
+            s++;
+        if (s == (int)(sizeof switches / sizeof switches[0])) {
+            wsprintfA(problem, "Unknown switch: %.200s", arguments[i]);
+            return FALSE;
+        }
+        if (switches[s].flag) {
+            *switches[s].flag = TRUE;
+            continue;
+        }
+        // A switch where the name should be means the name was left out.
+        if (i + 1 == count || arguments[i + 1][0] == '/' || arguments[i + 1][0] == '\0') {
+            wsprintfA(problem, "%s needs a file name.", switches[s].name);
+            return FALSE;
+        }
+        *switches[s].file = arguments[++i];
+    }
+    if (request->help)
+        return TRUE;
+    if (!request->report && !request->csv && !request->backup) {
+        lstrcpyA(problem, "Nothing to write: give /report, /csv or /backup.");
+        return FALSE;
+    }
+    if (request->backup && IsStandardOutput(request->backup)) {
+        lstrcpyA(problem, "/backup needs a file name: a backup file cannot go to standard output.");
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The scan listing filled from the cache, with its indexes and, when included,
+// its strays; false (after saying why) when the cache could not be read whole.
+static BOOL ScanInto(Listing* listing, HANDLE errors)
+{
+    const AppSettings* settings = &g_app.settings;
+    if (ScanCache(listing, settings->includeCookies, g_app.freeSpaceQuery) != 0)
+        return PrintFailure(errors, "Couldn't read the cache", NULL, listing->error);
+    BuildIndex(&listing->byLocalFile, listing);
+    BuildIndex(&listing->byUrl, listing);
+    if (settings->includeStrays)
+        ScanStrays(listing);
+    return TRUE;
+}
+
+// The backup file as the main listing, with the cache merged into it as "Compare
+// with Backup File..." does; false (after saying why) on failure.
+static BOOL CompareWithFile(const char* path, HANDLE errors)
+{
+    AppSettings* settings = &g_app.settings;
+    Listing* main = &g_app.mainListing;
+    DWORD error = LoadBackupFile(path, main);
+    if (error)
+        return PrintFailure(errors, "Couldn't read the cache backup file", path, error);
+    // A file with cookies switches cookies on, as a load in the window does.
+    if (main->flags & LISTING_HAS_COOKIE)
+        settings->includeCookies = 1;
+    BuildIndex(&main->byLocalFile, main);
+    BuildIndex(&main->byUrl, main);
+    if (!ScanInto(&g_app.scanListing, errors))
+        return FALSE;
+    // The file holds no strays: strays of this run are new to it, and shown
+    // without a status as when the option has just been switched on.
+    error = MergeEntries(main, &g_app.scanListing, settings->includeStrays, FALSE, TRUE);
+    FreeListing(&g_app.scanListing);
+    if (error)
+        return PrintFailure(errors, "Couldn't compare the cache with", path, error);
+    for (LONG row = 0; row < main->count; row++) {
+        CacheEntry* entry = EntryAt(main, row);
+        if (entry->status == STATUS_ADDED_HIDDEN)
+            entry->status = STATUS_UNCHANGED;
+    }
+    return TRUE;
+}
+
+// The listing the files are made of, sorted as the window would show it: a fresh
+// scan, or the comparison with the /since file.
+static BOOL FillListing(const CommandLineRequest* request, HANDLE errors)
+{
+    AppSettings* settings = &g_app.settings;
+    if (request->cookies)
+        settings->includeCookies = 1;
+    // A backup file holds no strays: comparing with one leaves them out unless asked.
+    settings->includeStrays = request->strays || (!request->since && settings->includeStrays);
+    if (request->since ? !CompareWithFile(request->since, errors) : !ScanInto(&g_app.mainListing, errors))
+        return FALSE;
+    SortListing(&g_app.mainListing, settings->sortColumn, settings->sortDirection);
+    return TRUE;
+}
+
+// The report or the CSV, to a file or to `output`: 0 or the failure.
+static DWORD WriteListing(const char* path, BOOL csv, BOOL changedOnly, HANDLE output)
+{
+    SafeFile file;
+    if (IsStandardOutput(path))
+        OpenDirectOutput(&file, output);
+    else if (OpenSafeFile(&file, path) != 0)
+        return file.error;
+    if (csv) {
+        const char* captions[COLUMN_COUNT];
+        ColumnCaptions(captions);
+        WriteListingCsv(&file, &g_app.mainListing, captions, changedOnly);
+    } else {
+        WriteListingText(&file, &g_app.mainListing, changedOnly);
+    }
+    return CommitSafeFile(&file);
+}
+
+// Writes each file asked for, in order, going on after a failure; gives whether
+// all were written.
+static BOOL WriteOutputs(const CommandLineRequest* request, HANDLE output, HANDLE errors)
+{
+    BOOL written = TRUE;
+    const char* listings[2] = {request->report, request->csv};
+    for (int csv = 0; csv < 2; csv++) {
+        const char* path = listings[csv];
+        DWORD error = path ? WriteListing(path, csv, request->changed, output) : 0;
+        if (error)
+            written = PrintFailure(errors, "Couldn't write", IsStandardOutput(path) ? NULL : path, error);
+    }
+    if (request->backup) {
+        BackupSaveOutcome outcome;
+        DWORD error = SaveBackupFile(request->backup, &g_app.mainListing, NULL, &outcome);
+        if (error)
+            written = PrintFailure(errors, "Couldn't write", request->backup, error);
+        else if (outcome.incomplete)
+            PrintIncomplete(errors, request->backup, outcome.saved, outcome.incomplete);
+    }
+    return written;
+}
+
+int RunCommandLine(HINSTANCE instance, int count, char** arguments, HANDLE output, HANDLE errors)
+{
+    CommandLineRequest request;
+    char problem[300];
+    if (!ParseArguments(count, arguments, &request, problem)) {
+        Print(errors, problem);
+        Print(errors, "\r\n\r\n");
+        Print(errors, USAGE);
+        return EXIT_USAGE;
+    }
+    if (request.help) {
+        Print(output, USAGE);
+        return EXIT_DONE;
+    }
+    SetStartupDefaults(instance);
+    LookUpSystemFunctions();
+    LoadSettings();
+    BOOL done = FillListing(&request, errors) && WriteOutputs(&request, output, errors);
+    FreeListing(&g_app.scanListing);
+    ShutDown();
+    return done ? EXIT_DONE : EXIT_FILE_FAILED;
+}
