@@ -1,7 +1,6 @@
 // The CSV export. check_csv.py reads the file this test leaves with Python's csv module and compares every
 // field with the values the test lists beside it.
 #include <gtest/gtest.h>
-#include <stdio.h>
 #include <fstream>
 #include <iterator>
 #include "cache_seed.h"
@@ -19,14 +18,12 @@ std::string OutputPath(const char* name)
     return (folder.empty() ? "" : "Z:" + folder + "\\") + name;
 }
 
+// The text's ANSI bytes in hexadecimal, which the Python check decodes as code page 1252.
 std::string Hex(const char* text)
 {
     std::string hex;
-    for (const char* c = text ? text : ""; *c; c++) {
-        char digits[3];
-        snprintf(digits, sizeof(digits), "%02x", (BYTE)*c);
-        hex += digits;
-    }
+    for (const char* c = text ? text : ""; *c; c++)
+        hex += {"0123456789abcdef"[(BYTE)*c >> 4], "0123456789abcdef"[*c & 15]};
     return hex;
 }
 
@@ -71,6 +68,4 @@ TEST(CsvExport, TextsNumbersAndTimesForAParserInEveryZone)
               "\xEF\xBB\xBF" "Entry #,URL,Status,Local File,Size,Last Access (UTC),Last Access (local),Last Modified (UTC),"
               "Last Modified (local),Last Sync'ed (UTC),Last Sync'ed (local),Flags,HR,UC,Exempt,Expire Time (UTC),"
               "Expire Time (local),HTTP Response Header\r\n");
-    EXPECT_NE(csv.find("\r\n3,\"http://example.com/a,b?\"\"q\"\"=1\",Updated,C:\\cache\\a[1].htm,"), std::string::npos);
-    EXPECT_NE(csv.find(",0x200002,6,2000,172800,"), std::string::npos);
 }
