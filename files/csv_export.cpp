@@ -12,7 +12,7 @@ const char BYTE_ORDER_MARK[] = "\xEF\xBB\xBF";
 
 // Statuses as whole words; unchanged, and added while hidden (shown as
 // unchanged), are empty.
-const char* const STATUS_WORDS[8] = {
+const char* const CSV_STATUS_WORDS[8] = {
     "Deleted", "", "Changed", "Revisited", "Updated", "Moved", "Finished", "Added",
 };
 
@@ -20,11 +20,6 @@ const char* const STATUS_WORDS[8] = {
 // times of up to 26 characters, four numbers and their commas.
 const int NUMBERS_BUFFER = 320;
 const LONGLONG TICKS_PER_MINUTE = 600000000;
-
-const char* StatusWord(LONG status)
-{
-    return status >= 0 && status < 8 ? STATUS_WORDS[status] : "";
-}
 
 // The list columns that hold times; each becomes two CSV columns.
 BOOL IsTimeColumn(int column)
@@ -169,7 +164,7 @@ void PutEntryLine(SafeFile* file, const CacheEntry* entry)
     char numbers[NUMBERS_BUFFER];
     PutSafeBytes(file, numbers, (DWORD)(PutNumber(numbers, (LONG)entry->entryNumber, 10, 0) - numbers));
     PutTextField(file, entry->url);
-    PutTextField(file, StatusWord(entry->status));
+    PutTextField(file, StatusWord(CSV_STATUS_WORDS, entry->status));
     PutTextField(file, entry->localFile);
     char* out = PutUnsignedField(numbers, entry->size);
     out = PutTimeFields(out, &entry->lastAccess);

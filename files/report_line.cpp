@@ -1,6 +1,7 @@
 // The report's line, put together by hand: the C library's formatter costs more
 // than writing the line does, and a report has a line per entry.
 #include "report_line.h"
+#include "entry_status.h"
 #include "entry_time.h"
 
 namespace {
@@ -12,13 +13,6 @@ const char* const REPORT_WORDS[8] = {
 // Seconds of a 365-day year: the unit of the exemption column.
 const DWORD SECONDS_PER_YEAR = 31536000;
 const int URL_LIMIT = 1024;
-
-// The report's own words for codes 0 to 7; an entry that still holds 8 (added while
-// hidden) writes nothing, as the list shows it, and so does any other code.
-const char* ReportStatusWord(LONG status)
-{
-    return status >= 0 && status < 8 ? REPORT_WORDS[status] : "";
-}
 
 }  // namespace
 
@@ -61,7 +55,8 @@ int FormatReportLine(char* line, const CacheEntry* entry)
     char* out = line;
     out = PutNumber(out, (LONG)entry->entryNumber, 10, 5);
     *out++ = ' ';
-    out = PutLeft(out, ReportStatusWord(entry->status), 6);
+    // An entry that still holds 8 (added while hidden) writes nothing, as the list shows it.
+    out = PutLeft(out, StatusWord(REPORT_WORDS, entry->status), 6);
     *out++ = ' ';
     out = PutNumber(out, entry->typeFlags, 16, 5);
     *out++ = ' ';

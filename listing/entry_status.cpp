@@ -4,11 +4,16 @@ const char* const StatusCaptions[8] = {
     "Deleted", "", "Chnged", "Rvst'd", "Updated", "Moved", "Finished", "Added"
 };
 
-const char* StatusCaption(LONG status)
+const char* StatusWord(const char* const words[8], LONG status)
 {
     if (status < STATUS_DELETED || status > STATUS_ADDED)
         return "";
-    return StatusCaptions[status];
+    return words[status];
+}
+
+const char* StatusCaption(LONG status)
+{
+    return StatusWord(StatusCaptions, status);
 }
 
 BOOL IsChangedStatus(LONG status)

@@ -20,6 +20,10 @@ enum EntryStatus {
 extern const char* const StatusCaptions[8];
 // The caption the list shows for a status: code 8, and any code out of range, show "".
 const char* StatusCaption(LONG status);
+// A status's word in a vocabulary of words for codes 0 to 7 (the list's, the
+// report's, the CSV's): code 8, shown as unchanged, and any code out of range
+// give "".
+const char* StatusWord(const char* const words[8], LONG status);
 // Whether a status says something happened: neither unchanged nor added while
 // hidden (which the list shows as unchanged).
 BOOL IsChangedStatus(LONG status);
