@@ -21,6 +21,8 @@
 #define IDM_INCLUDE_COOKIES         40008
 // Sent by the list view when a row is activated (double-click or Enter).
 #define IDM_OPEN_ENTRY              40009
+// The View menu and the shortcuts without a menu item of their own.
+#define IDM_SHOW_CHANGES_ONLY       40023
 
 // Controls
 #define IDC_LIST_VIEW               100

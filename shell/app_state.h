@@ -8,6 +8,7 @@
 #include <commdlg.h>
 #include "cache_scan.h"
 #include "listing.h"
+#include "shown_rows.h"
 
 const int COLUMN_COUNT = 14;
 const int COLUMN_WIDTH_SLOTS = 16;
@@ -52,6 +53,7 @@ struct AppState {
     Listing mainListing;
     Listing scanListing;
     AppSettings settings;
+    ShownRows shownRows;                    // the rows on screen while only changes are shown
     // The dialogs and the shell call, kept as pointers so that tests can answer them.
     FileDialog openFileDialog;              // GetOpenFileNameA
     FileDialog saveFileDialog;              // GetSaveFileNameA

@@ -129,6 +129,7 @@ int RunMessageLoop()
 void ShutDown()
 {
     FreeListing(&g_app.mainListing);
+    FreeShownRows(&g_app.shownRows);
     if (g_app.dangerCheck) {
         FreeLibrary(g_app.shlwapi);
         g_app.dangerCheck = NULL;
