@@ -4,6 +4,7 @@
 #include "cache_scan.h"
 #include "entry_index.h"
 #include "fill_progress.h"
+#include "find_dialog.h"
 #include "list_view.h"
 #include "listing_summary.h"
 #include "main_window.h"
@@ -116,10 +117,13 @@ HWND StartUp(HINSTANCE instance, int showCommand)
     return window;
 }
 
+// The Find dialog takes its own keys (Enter, Tab, Escape).
 int RunMessageLoop()
 {
     MSG message = {};
     while (GetMessageA(&message, NULL, 0, 0) > 0) {
+        if (IsFindDialogMessage(&message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

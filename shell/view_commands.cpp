@@ -1,5 +1,6 @@
 #include "view_commands.h"
 #include "app_state.h"
+#include "find_dialog.h"
 #include "list_view.h"
 #include "resource.h"
 #include "status_parts.h"
@@ -22,6 +23,15 @@ static void ToggleChangesOnly(HWND window)
 BOOL OnViewCommand(HWND window, UINT command)
 {
     switch (command) {
+    case IDM_FIND:
+        ShowFindDialog(window);
+        return TRUE;
+    case IDM_FIND_NEXT:
+        RepeatFind(window, TRUE);
+        return TRUE;
+    case IDM_FIND_PREVIOUS:
+        RepeatFind(window, FALSE);
+        return TRUE;
     case IDM_SHOW_CHANGES_ONLY:
         ToggleChangesOnly(window);
         return TRUE;

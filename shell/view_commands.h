@@ -1,4 +1,4 @@
-// The commands of the View menu: "Show Changes Only".
+// The commands of the View menu: Find, its repeats and "Show Changes Only".
 #ifndef BRINDLEWICK_VIEW_COMMANDS_H
 #define BRINDLEWICK_VIEW_COMMANDS_H
 
