@@ -10,6 +10,7 @@
 #include "messages.h"
 #include "open_entry.h"
 #include "resource.h"
+#include "row_commands.h"
 #include "selection.h"
 #include "settings.h"
 #include "shown_rows.h"
@@ -122,7 +123,8 @@ void OnCommand(HWND window, UINT command)
         PostQuitMessage(0);
         break;
     default:
-        OnViewCommand(window, command);
+        if (!OnViewCommand(window, command))
+            OnRowCommand(window, command);
         break;
     }
     if (follow)

@@ -5,6 +5,7 @@
 // Pairs of description and pattern, the list ended by an extra NUL.
 static const char BackupFilter[] = "Cache Backup Files\0*.cbf\0All Files\0*.*\0";
 static const char ReportFilter[] = "Text Files\0*.txt\0All Files\0*.*\0";
+static const char AnyFileFilter[] = "All Files\0*.*\0";
 
 // Runs one dialog with the 76-byte record that every system version takes; no
 // default extension, so a name typed without one is used as typed.
@@ -32,4 +33,9 @@ BOOL AskBackupFilePath(HWND owner, char* path)
 BOOL AskReportPath(HWND owner, char* path)
 {
     return RunFileDialog(g_app.saveFileDialog, owner, ReportFilter, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, path);
+}
+
+BOOL AskCachedFileCopyPath(HWND owner, char* path)
+{
+    return RunFileDialog(g_app.saveFileDialog, owner, AnyFileFilter, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, path);
 }

@@ -13,5 +13,8 @@ BOOL AskBackupFilePath(HWND owner, char* path);
 // Asks where to save the report, starting from the name in `path`
 // (FILE_NAME_BYTES); an existing file is replaced only after the dialog asked.
 BOOL AskReportPath(HWND owner, char* path);
+// Asks where to save a copy of a cached file, starting from the name in `path`
+// (FILE_NAME_BYTES); an existing file is replaced only after the dialog asked.
+BOOL AskCachedFileCopyPath(HWND owner, char* path);
 
 #endif

@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "list_view.h"
 #include "resource.h"
+#include "row_menu.h"
 #include "settings.h"
 #include "sort_arrow.h"
 #include "status_parts.h"
@@ -71,6 +72,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         OnCommand(window, LOWORD(wParam));
         return 0;
+    case WM_CONTEXTMENU:
+        if (ShowRowMenu(window, (HWND)wParam, lParam))
+            return 0;
+        break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
