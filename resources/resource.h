@@ -5,6 +5,7 @@
 // Resources
 #define IDI_BRINDLEWICK             102
 #define IDR_MAIN_MENU               103
+#define IDR_ACCELERATORS            104
 #define IDD_ABOUT                   106
 #define IDD_OPEN_COMMAND            111
 #define IDD_FIND                    120

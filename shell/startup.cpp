@@ -117,12 +117,17 @@ HWND StartUp(HINSTANCE instance, int showCommand)
     return window;
 }
 
-// The Find dialog takes its own keys (Enter, Tab, Escape).
+// The Find dialog takes its own keys (Enter, Tab, Escape, Ctrl+C in its text)
+// before the shortcuts of the main window see them.
 int RunMessageLoop()
 {
+    HACCEL shortcuts = LoadAcceleratorsA(g_app.instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     MSG message = {};
     while (GetMessageA(&message, NULL, 0, 0) > 0) {
         if (IsFindDialogMessage(&message))
+            continue;
+        HWND window = GetParent(g_app.listView);
+        if (shortcuts && window && TranslateAcceleratorA(window, shortcuts, &message))
             continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
