@@ -5,9 +5,12 @@
 // Resources
 #define IDI_BRINDLEWICK             102
 #define IDR_MAIN_MENU               103
+#define IDR_ACCELERATORS            104
 #define IDD_ABOUT                   106
 #define IDD_OPEN_COMMAND            111
 #define IDD_SAVE_PROGRESS           112
+#define IDD_FIND                    120
+#define IDD_PROPERTIES              121
 
 // Menu commands
 #define IDM_SET_OPEN_COMMAND        110
@@ -25,6 +28,18 @@
 #define IDM_SAVE_BACKUP             40010
 #define IDM_EXPORT_CSV              40011
 #define IDM_COMPARE_BACKUP          40012
+// The View menu and the shortcuts without a menu item of their own.
+#define IDM_FIND                    40020
+#define IDM_FIND_NEXT               40021
+#define IDM_FIND_PREVIOUS           40022
+#define IDM_SHOW_CHANGES_ONLY       40023
+// The row menu ("Open" is IDM_OPEN_ENTRY).
+#define IDM_OPEN_CONTAINING_FOLDER  40030
+#define IDM_COPY_URL                40031
+#define IDM_COPY_LOCAL_FILE         40032
+#define IDM_COPY_ROW                40033
+#define IDM_SAVE_CACHED_FILE        40034
+#define IDM_PROPERTIES              40035
 
 // Controls
 #define IDC_LIST_VIEW               100
@@ -32,5 +47,25 @@
 #define IDC_OPEN_COMMAND            1003
 #define IDC_SAVE_PROGRESS_TEXT      1010
 #define IDC_SAVE_PROGRESS_BAR       1011
+// Find
+#define IDC_FIND_TEXT               1100
+#define IDC_FIND_MATCH_CASE         1101
+#define IDC_FIND_NEXT               1102
+#define IDC_FIND_PREVIOUS           1103
+#define IDC_FIND_RESULT             1104
+// Properties: one read-only field each
+#define IDC_PROPERTY_URL            1110
+#define IDC_PROPERTY_LOCAL_FILE     1111
+#define IDC_PROPERTY_STATUS         1112
+#define IDC_PROPERTY_SIZE           1113
+#define IDC_PROPERTY_LAST_ACCESS    1114
+#define IDC_PROPERTY_LAST_MODIFIED  1115
+#define IDC_PROPERTY_LAST_SYNC      1116
+#define IDC_PROPERTY_EXPIRES        1117
+#define IDC_PROPERTY_HIT_RATE       1118
+#define IDC_PROPERTY_USE_COUNT      1119
+#define IDC_PROPERTY_EXEMPT         1120
+#define IDC_PROPERTY_FLAGS          1121
+#define IDC_PROPERTY_HEADER         1122
 
 #endif

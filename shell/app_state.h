@@ -7,7 +7,9 @@
 #include <windows.h>
 #include <commdlg.h>
 #include "cache_scan.h"
+#include "find_text.h"
 #include "listing.h"
+#include "shown_rows.h"
 
 const int COLUMN_COUNT = 14;
 const int COLUMN_WIDTH_SLOTS = 16;
@@ -52,6 +54,9 @@ struct AppState {
     Listing mainListing;
     Listing scanListing;
     AppSettings settings;
+    ShownRows shownRows;                    // the rows on screen while only changes are shown
+    HWND findDialog;                        // the modeless Find dialog, or null
+    FindRequest lastFind;                   // what Find looked for last, for F3 and Shift+F3
     // The dialogs and the shell call, kept as pointers so that tests can answer them.
     FileDialog openFileDialog;              // GetOpenFileNameA
     FileDialog saveFileDialog;              // GetSaveFileNameA

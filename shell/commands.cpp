@@ -10,10 +10,14 @@
 #include "messages.h"
 #include "open_entry.h"
 #include "resource.h"
+#include "row_commands.h"
 #include "save_backup.h"
+#include "selection.h"
 #include "settings.h"
+#include "shown_rows.h"
 #include "text_report.h"
 #include "ui_helpers.h"
+#include "view_commands.h"
 
 // Flips an option between 0 and 1; it takes effect at the next scan.
 static void ToggleOption(HWND window, UINT command, DWORD* option)
@@ -43,9 +47,9 @@ static void RemoveDeletions(HWND window)
 // The row the list view activated (a double-click or Enter) is its selected row.
 static void OpenSelectedRow(HWND window)
 {
-    LONG row = (LONG)SendMessageA(g_app.listView, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
-    if (row >= 0)
-        OpenEntry(window, row);
+    LONG position = ListingPosition(SelectedRow());
+    if (position >= 0)
+        OpenEntry(window, position);
 }
 
 // Writes the report of the listing in the order on screen to the file the user
@@ -60,8 +64,20 @@ static void SaveListing(HWND window)
         ShowFileError(window, "Couldn't save the listing as", path, error);
 }
 
+// The commands that reorder or rebuild the rows; the selected entry stays selected
+// through them.
+static BOOL MovesRows(UINT command)
+{
+    return command == IDM_SCAN_CACHE || command == IDM_LOAD_NEW_LISTING || command == IDM_LOAD_SUBSEQUENT_SCAN ||
+           command == IDM_COMPARE_BACKUP || command == IDM_REMOVE_DELETIONS || command == IDM_SHOW_CHANGES_ONLY;
+}
+
 void OnCommand(HWND window, UINT command)
 {
+    BOOL follow = MovesRows(command);
+    SelectionMark selected;
+    if (follow)
+        RememberSelection(&selected);
     switch (command) {
     case IDM_SCAN_CACHE:
         ScanAndMerge(window);
@@ -107,5 +123,11 @@ void OnCommand(HWND window, UINT command)
         SaveSettings(window);
         PostQuitMessage(0);
         break;
+    default:
+        if (!OnViewCommand(window, command))
+            OnRowCommand(window, command);
+        break;
     }
+    if (follow)
+        RestoreSelection(&selected);
 }

@@ -6,6 +6,7 @@
 static const char BackupFilter[] = "Cache Backup Files\0*.cbf\0All Files\0*.*\0";
 static const char ReportFilter[] = "Text Files\0*.txt\0All Files\0*.*\0";
 static const char CsvFilter[] = "CSV Files\0*.csv\0All Files\0*.*\0";
+static const char AnyFileFilter[] = "All Files\0*.*\0";
 
 static const DWORD SAVE_FLAGS = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
 
@@ -47,4 +48,9 @@ BOOL AskBackupSavePath(HWND owner, char* path)
 BOOL AskCsvPath(HWND owner, char* path)
 {
     return RunFileDialog(g_app.saveFileDialog, owner, CsvFilter, SAVE_FLAGS, path, "csv");
+}
+
+BOOL AskCachedFileCopyPath(HWND owner, char* path)
+{
+    return RunFileDialog(g_app.saveFileDialog, owner, AnyFileFilter, SAVE_FLAGS, path);
 }

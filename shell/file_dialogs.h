@@ -17,5 +17,8 @@ BOOL AskReportPath(HWND owner, char* path);
 // extension gets ".cbf" or ".csv".
 BOOL AskBackupSavePath(HWND owner, char* path);
 BOOL AskCsvPath(HWND owner, char* path);
+// Asks where to save a copy of a cached file, starting from the name in `path`
+// (FILE_NAME_BYTES); an existing file is replaced only after the dialog asked.
+BOOL AskCachedFileCopyPath(HWND owner, char* path);
 
 #endif

@@ -1,21 +1,9 @@
 #include "fill_progress.h"
 #include <commctrl.h>
 #include "app_state.h"
+#include "number_text.h"
 
 static const DWORD PROGRESS_INTERVAL_MS = 250;
-
-void GroupedCount(LONG count, char* text)
-{
-    char digits[16];
-    int length = wsprintfA(digits, "%lu", (unsigned long)(count < 0 ? 0 : count));
-    for (int i = 0; i < length; i++) {
-        *text++ = digits[i];
-        int left = length - 1 - i;
-        if (left > 0 && left % 3 == 0)
-            *text++ = ',';
-    }
-    *text = '\0';
-}
 
 static void ShowProgress(LONG entries, void* context)
 {
@@ -25,8 +13,8 @@ static void ShowProgress(LONG entries, void* context)
         return;
     status->shown = TRUE;
     status->shownAt = now;
-    char count[GROUPED_COUNT_BYTES];
-    GroupedCount(entries, count);
+    char count[GROUPED_NUMBER_BYTES];
+    FormatGroupedNumber(entries < 0 ? 0 : (DWORD)entries, count);
     char text[64];
     wsprintfA(text, "%s: %s entries", status->what, count);
     SendMessageA(g_app.statusBar, SB_SETTEXTA, 0, (LPARAM)text);

@@ -22,9 +22,4 @@ struct StatusProgress {
 
 void StartStatusProgress(StatusProgress* status, const char* what);
 
-// Room for a count with its commas.
-const int GROUPED_COUNT_BYTES = 24;
-// The count with a comma between groups of three digits: "12,000".
-void GroupedCount(LONG count, char* text);
-
 #endif

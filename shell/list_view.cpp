@@ -6,6 +6,10 @@
 #include "entry_time.h"
 #include "ordering.h"
 #include "resource.h"
+#include "selection.h"
+#include "shown_rows.h"
+#include "sort_arrow.h"
+#include "status_parts.h"
 
 // The one buffer every formatted cell is written into; the control copies the
 // text before it asks for the next cell.
@@ -58,6 +62,15 @@ const char* CellText(const CacheEntry* entry, int column)
     }
 }
 
+static BOOL InsertCallbackRow(LONG row)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_STATE;
+    item.iItem = row;
+    item.pszText = LPSTR_TEXTCALLBACKA;
+    return SendMessageA(g_app.listView, LVM_INSERTITEMA, 0, (LPARAM)&item) != -1;
+}
+
 // Inserts the rows without touching the redraw state.
 static BOOL InsertRows(Listing* listing, BOOL newOnly)
 {
@@ -69,14 +82,29 @@ static BOOL InsertRows(Listing* listing, BOOL newOnly)
             continue;
         if (entry->status == STATUS_ADDED_HIDDEN)
             entry->status = STATUS_UNCHANGED;
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_STATE;
-        item.iItem = i;
-        item.pszText = LPSTR_TEXTCALLBACKA;
-        if (SendMessageA(g_app.listView, LVM_INSERTITEMA, 0, (LPARAM)&item) == -1)
+        if (!InsertCallbackRow(i))
             return FALSE;
     }
     return TRUE;
+}
+
+// With only changes shown, every change of the rows rebuilds them over the
+// changed entries in the listing's order.
+static BOOL InsertChangedRows(Listing* listing)
+{
+    ShownRows* shown = &g_app.shownRows;
+    for (LONG i = 0; i < listing->count; i++) {
+        CacheEntry* entry = EntryAt(listing, i);
+        if (entry->status == STATUS_ADDED_HIDDEN)
+            entry->status = STATUS_UNCHANGED;
+    }
+    BOOL done = CollectChangedRows(shown, listing);
+    SendMessageA(g_app.listView, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(g_app.listView, LVM_SETITEMCOUNT, shown->count, 0);
+    for (LONG row = 0; done && row < shown->count; row++)
+        done = InsertCallbackRow(row);
+    ShowShownCount();
+    return done;
 }
 
 // A visible list view repaints after every inserted row; bulk changes are made
@@ -95,7 +123,7 @@ static void ResumeRedraw()
 BOOL AddListRows(Listing* listing, BOOL newOnly)
 {
     SuspendRedraw();
-    BOOL done = InsertRows(listing, newOnly);
+    BOOL done = g_app.shownRows.changesOnly ? InsertChangedRows(listing) : InsertRows(listing, newOnly);
     ResumeRedraw();
     return done;
 }
@@ -103,9 +131,14 @@ BOOL AddListRows(Listing* listing, BOOL newOnly)
 BOOL ReplaceListRows(Listing* listing)
 {
     SuspendRedraw();
-    SendMessageA(g_app.listView, LVM_DELETEALLITEMS, 0, 0);
-    SendMessageA(g_app.listView, LVM_SETITEMCOUNT, listing->count, 0);
-    BOOL done = InsertRows(listing, FALSE);
+    BOOL done;
+    if (g_app.shownRows.changesOnly) {
+        done = InsertChangedRows(listing);
+    } else {
+        SendMessageA(g_app.listView, LVM_DELETEALLITEMS, 0, 0);
+        SendMessageA(g_app.listView, LVM_SETITEMCOUNT, listing->count, 0);
+        done = InsertRows(listing, FALSE);
+    }
     ResumeRedraw();
     return done;
 }
@@ -123,14 +156,14 @@ DWORD RefreshAfterCompaction()
 
 static LRESULT OnGetDisplayInfo(NMLVDISPINFOA* info)
 {
-    const CacheEntry* entry = EntryAt(&g_app.mainListing, info->item.iItem);
+    const CacheEntry* entry = EntryOfRow(info->item.iItem);
     if (entry)
         info->item.pszText = (LPSTR)CellText(entry, info->item.iSubItem);
     return 1;
 }
 
 // A click on the sorted column's header reverses the order; another column is
-// sorted in the direction in force.
+// sorted in the direction in force. The selected entry stays selected.
 static void OnColumnClick(LONG column)
 {
     AppSettings* settings = &g_app.settings;
@@ -139,8 +172,15 @@ static void OnColumnClick(LONG column)
     if (column == settings->sortColumn)
         settings->sortDirection = settings->sortDirection ? 0 : 1;
     settings->sortColumn = column;
+    SelectionMark selected;
+    RememberSelection(&selected);
     SortListing(&g_app.mainListing, column, settings->sortDirection);
+    // The changed rows keep their number; only the positions they show move.
+    if (g_app.shownRows.changesOnly)
+        CollectChangedRows(&g_app.shownRows, &g_app.mainListing);
     InvalidateRect(g_app.listView, NULL, TRUE);
+    RestoreSelection(&selected);
+    ShowSortArrow(column, settings->sortDirection);
 }
 
 // The activated row becomes the selected one, and the frame opens the selected

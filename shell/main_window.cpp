@@ -4,13 +4,13 @@
 #include "commands.h"
 #include "list_view.h"
 #include "resource.h"
+#include "row_menu.h"
 #include "settings.h"
+#include "sort_arrow.h"
+#include "status_parts.h"
 #include "ui_helpers.h"
 
 const char* const StatusInvitation = "Visit the Tallowmere web site for more free utilities";
-
-// Right edges of the two status bar parts; the second runs to the window's edge.
-static const int StatusParts[2] = {600, -1};
 
 // Builds the status bar, the list view and its columns, and sets the option
 // check marks; gives -1 (the window is not created) without a list view.
@@ -22,13 +22,14 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA* create)
     g_app.statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, StatusInvitation, WS_CHILD | WS_VISIBLE,
                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window,
                                       NULL, g_app.instance, NULL);
-    SendMessageA(g_app.statusBar, SB_SETPARTS, 2, (LPARAM)StatusParts);
+    PlaceStatusParts();
 
     g_app.listView = CreateWindowExA(0, WC_LISTVIEWA, "",
                                      WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                                      0, 0, 0, 0, window, (HMENU)(INT_PTR)IDC_LIST_VIEW, create->hInstance, NULL);
     SendMessageA(g_app.listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     InsertColumns();
+    ShowSortArrow(g_app.settings.sortColumn, g_app.settings.sortDirection);
 
     CheckOption(menu, IDM_INCLUDE_STRAYS, g_app.settings.includeStrays);
     CheckOption(menu, IDM_INCLUDE_COOKIES, g_app.settings.includeCookies);
@@ -41,6 +42,7 @@ static void OnSize(WPARAM wParam, LPARAM lParam)
     int width = (short)LOWORD(lParam);
     int height = (short)HIWORD(lParam);
     SendMessageA(g_app.statusBar, WM_SIZE, wParam, lParam);
+    PlaceStatusParts();
     RECT status = {0, 0, 0, 0};
     GetClientRect(g_app.statusBar, &status);
     if (g_app.listView)
@@ -70,6 +72,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         OnCommand(window, LOWORD(wParam));
         return 0;
+    case WM_CONTEXTMENU:
+        if (ShowRowMenu(window, (HWND)wParam, lParam))
+            return 0;
+        break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -2,16 +2,16 @@
 #include "app_state.h"
 #include "backup_writer.h"
 #include "file_dialogs.h"
-#include "fill_progress.h"
+#include "number_text.h"
 #include "messages.h"
 #include "save_progress.h"
 
 // Tells how many of the saved entries lack their complete cached file.
 static void ShowIncomplete(HWND window, const BackupSaveOutcome* outcome)
 {
-    char incomplete[GROUPED_COUNT_BYTES], saved[GROUPED_COUNT_BYTES], text[400];
-    GroupedCount(outcome->incomplete, incomplete);
-    GroupedCount(outcome->saved, saved);
+    char incomplete[GROUPED_NUMBER_BYTES], saved[GROUPED_NUMBER_BYTES], text[400];
+    FormatGroupedNumber((DWORD)outcome->incomplete, incomplete);
+    FormatGroupedNumber((DWORD)outcome->saved, saved);
     wsprintfA(text,
               "%s of the %s entries saved are without their complete cached file: the file was missing, could "
               "not be read or had changed since the scan, or the entry was loaded from a backup file.",

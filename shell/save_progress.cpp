@@ -1,7 +1,7 @@
 #include "save_progress.h"
 #include <commctrl.h>
 #include "app_state.h"
-#include "fill_progress.h"
+#include "number_text.h"
 #include "resource.h"
 
 // How often the text and bar are redrawn and the dialog's messages pumped: often
@@ -29,9 +29,9 @@ static INT_PTR CALLBACK SaveProgressProc(HWND dialog, UINT message, WPARAM wPara
 
 static void ShowCounts(HWND dialog, LONG done, LONG total, ULONGLONG bytes)
 {
-    char doneText[GROUPED_COUNT_BYTES], totalText[GROUPED_COUNT_BYTES], text[128];
-    GroupedCount(done, doneText);
-    GroupedCount(total, totalText);
+    char doneText[GROUPED_NUMBER_BYTES], totalText[GROUPED_NUMBER_BYTES], text[128];
+    FormatGroupedNumber((DWORD)done, doneText);
+    FormatGroupedNumber((DWORD)total, totalText);
     ULONGLONG tenths = bytes * 10 / (1024 * 1024);
     wsprintfA(text, "%s of %s entries, %lu.%lu MB written", doneText, totalText, (DWORD)(tenths / 10),
               (DWORD)(tenths % 10));

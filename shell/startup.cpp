@@ -4,6 +4,7 @@
 #include "cache_scan.h"
 #include "entry_index.h"
 #include "fill_progress.h"
+#include "find_dialog.h"
 #include "list_view.h"
 #include "listing_summary.h"
 #include "main_window.h"
@@ -116,10 +117,18 @@ HWND StartUp(HINSTANCE instance, int showCommand)
     return window;
 }
 
+// The Find dialog takes its own keys (Enter, Tab, Escape, Ctrl+C in its text)
+// before the shortcuts of the main window see them.
 int RunMessageLoop()
 {
+    HACCEL shortcuts = LoadAcceleratorsA(g_app.instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     MSG message = {};
     while (GetMessageA(&message, NULL, 0, 0) > 0) {
+        if (IsFindDialogMessage(&message))
+            continue;
+        HWND window = GetParent(g_app.listView);
+        if (shortcuts && window && TranslateAcceleratorA(window, shortcuts, &message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
@@ -129,6 +138,7 @@ int RunMessageLoop()
 void ShutDown()
 {
     FreeListing(&g_app.mainListing);
+    FreeShownRows(&g_app.shownRows);
     if (g_app.dangerCheck) {
         FreeLibrary(g_app.shlwapi);
         g_app.dangerCheck = NULL;

@@ -82,7 +82,8 @@ TEST_F(SeededWindow, FirstRunShowsItsClassMenuAndColumns)
                     IDM_ABOUT, IDM_QUIT, IDM_INCLUDE_STRAYS, IDM_INCLUDE_COOKIES, IDM_SET_OPEN_COMMAND}) {
         GetMenuStringA(GetMenu(window), id, text, sizeof(text), MF_BYCOMMAND);
         UINT state = GetMenuState(GetMenu(window), id, MF_BYCOMMAND);
-        items.push_back(text + std::string(state & MF_GRAYED ? " (grayed)" : "") + (state & MF_CHECKED ? " (checked)" : ""));
+        items.push_back(std::string(text, strcspn(text, "\t")) + (state & MF_GRAYED ? " (grayed)" : "") +
+                        (state & MF_CHECKED ? " (checked)" : ""));
     }
     EXPECT_EQ(items, (std::vector<std::string>{"Scan Cache", "Load as a New Listing", "Load as a Subsequent Scan (grayed)",
                                                "Remove Deletions", "Save Listing", "About Brindlewick", "Quit",

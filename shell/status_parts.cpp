@@ -1,0 +1,32 @@
+#include "status_parts.h"
+#include <commctrl.h>
+#include "app_state.h"
+
+// Right edge of part 0, as the totals have always had it.
+static const int TOTALS_RIGHT = 600;
+// Width of the "Showing N of M" part.
+static const int SHOWN_PART_WIDTH = 180;
+
+void PlaceStatusParts()
+{
+    if (!g_app.shownRows.changesOnly) {
+        const int parts[2] = {TOTALS_RIGHT, -1};
+        SendMessageA(g_app.statusBar, SB_SETPARTS, 2, (LPARAM)parts);
+        return;
+    }
+    RECT bar = {0, 0, 0, 0};
+    GetClientRect(g_app.statusBar, &bar);
+    int strays = bar.right - SHOWN_PART_WIDTH;
+    const int parts[3] = {TOTALS_RIGHT, strays > TOTALS_RIGHT ? strays : TOTALS_RIGHT, -1};
+    SendMessageA(g_app.statusBar, SB_SETPARTS, 3, (LPARAM)parts);
+    ShowShownCount();
+}
+
+void ShowShownCount()
+{
+    if (!g_app.shownRows.changesOnly)
+        return;
+    char text[64];
+    wsprintfA(text, "Showing %ld of %ld", g_app.shownRows.count, g_app.mainListing.count);
+    SendMessageA(g_app.statusBar, SB_SETTEXTA, 2, (LPARAM)text);
+}
