@@ -39,23 +39,51 @@ void FormatEntryTime(char* text, const FILETIME* time)
     *out = '\0';
 }
 
-void LocalTime(const FILETIME* utc, FILETIME* local)
+static const ULONGLONG TOP_BIT = 0x8000000000000000ULL;
+// The date the offset is read at (in 2015); any date gives the same offset.
+static const ULONGLONG OFFSET_PROBE = 0x01D0000000000000ULL;
+
+static ULONGLONG Quad(const FILETIME& time)
 {
-    if (!FileTimeToLocalFileTime(utc, local))
-        local->dwLowDateTime = local->dwHighDateTime = 0;
+    return ((ULONGLONG)time.dwHighDateTime << 32) | time.dwLowDateTime;
 }
 
-void LocalModifiedTime(const FILETIME* utc, FILETIME* local)
+LocalTimeOffset TakeLocalTimeOffset()
 {
-    LocalTime(utc, local);
+    LocalTimeOffset zone = {0, FALSE};
+    FILETIME utc = {(DWORD)OFFSET_PROBE, (DWORD)(OFFSET_PROBE >> 32)}, local;
+    if (FileTimeToLocalFileTime(&utc, &local)) {
+        zone.offset = Quad(local) - OFFSET_PROBE;
+        zone.known = TRUE;
+    }
+    return zone;
+}
+
+void LocalTime(const LocalTimeOffset* zone, const FILETIME* utc, FILETIME* local)
+{
+    ULONGLONG value = Quad(*utc);
+    ULONGLONG shifted = value + zone->offset;
+    // Times whose conversion would pass 0 or 2^63 are left to the system, which
+    // decides itself what such a result is.
+    if (zone->known && !(value & TOP_BIT) && !(shifted & TOP_BIT)) {
+        local->dwLowDateTime = (DWORD)shifted;
+        local->dwHighDateTime = (DWORD)(shifted >> 32);
+    } else if (!FileTimeToLocalFileTime(utc, local)) {
+        local->dwLowDateTime = local->dwHighDateTime = 0;
+    }
+}
+
+void LocalModifiedTime(const LocalTimeOffset* zone, const FILETIME* utc, FILETIME* local)
+{
+    LocalTime(zone, utc, local);
     if (local->dwHighDateTime & 0x80000000)
         local->dwLowDateTime = local->dwHighDateTime = 0;
 }
 
-void LocalExpireTime(const FILETIME* utc, FILETIME* local)
+void LocalExpireTime(const LocalTimeOffset* zone, const FILETIME* utc, FILETIME* local)
 {
     if (utc->dwLowDateTime == 0 && utc->dwHighDateTime == 0)
         *local = *utc;
     else
-        LocalTime(utc, local);
+        LocalTime(zone, utc, local);
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
+#include <vector>
+#include "cache_seed.h"
 #include "entry_index.h"
 #include "entry_time.h"
 #include "listing_builder.h"
@@ -98,7 +101,7 @@ TEST(EntryIndex, InsertAfterMissRebuildsOnceAndMendsAFailedBuild)
     EXPECT_EQ(FindEntry(&listing->byLocalFile, CollidingKey(21).c_str(), &slot), fresh);
 }
 
-TEST(EntryTime, TextsAndLocalConversions)
+TEST(EntryTime, Texts)
 {
     SYSTEMTIME morning = {2005, 3, 1, 7, 9, 5, 7, 0}, last = {30827, 12, 0, 31, 23, 59, 59, 999};
     FILETIME times[4] = {{0, 0}, {0, 0x80000000}, {1, 0}};
@@ -110,11 +113,39 @@ TEST(EntryTime, TextsAndLocalConversions)
         FormatEntryTime(text, &times[i]);
         EXPECT_STREQ(text, texts[i]);
     }
-    FILETIME out = {1, 1}, huge = {5, 0x80000001};
-    LocalExpireTime(&times[0], &out);
-    EXPECT_EQ(out.dwLowDateTime | out.dwHighDateTime, 0u);
-    LocalModifiedTime(&huge, &out);
-    EXPECT_EQ(out.dwLowDateTime | out.dwHighDateTime, 0u);
-    LocalModifiedTime(&times[2], &out);             // TZ=UTC: unchanged
-    EXPECT_EQ(CompareFileTime(&out, &times[2]), 0);
+}
+
+// The offset a fill takes once converts every time as FileTimeToLocalFileTime does:
+// dates in both halves of the year from 1601 to 30827, the values whose result would
+// pass 0 or 2^63, and random ones. A Last Modified time with its top bit set is
+// none, and no expiry stays none.
+TEST(EntryTime, OneOffsetConvertsLikeTheSystemInEveryZone)
+{
+    LocalTimeOffset zone = TakeLocalTimeOffset();
+    ASSERT_TRUE(zone.known);
+    std::vector<ULONGLONG> values = {0, 1, ~0ULL, 1ULL << 63, (1ULL << 63) - 1};
+    for (ULONGLONG edge : {0 - zone.offset, (1ULL << 63) - zone.offset})
+        values.insert(values.end(), {edge - 1, edge, edge + 1});
+    for (int year : {1601, 1970, 2005, 2026, 2100, 30827})
+        for (int month = 1; month <= 12; month++)
+            for (int hour : {0, 1, 2, 3, 13, 23}) {
+                FILETIME date = MakeFileTime(year, month, 1 + (month * 7 + hour) % 28, hour, 30, 59);
+                values.push_back(((ULONGLONG)date.dwHighDateTime << 32) | date.dwLowDateTime);
+            }
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 2000; i++)
+        values.push_back(random() >> (i % 2 ? 0 : 8));
+    for (ULONGLONG value : values) {
+        SCOPED_TRACE(testing::Message() << std::hex << value);
+        FILETIME utc = {(DWORD)value, (DWORD)(value >> 32)}, system = {}, got[3];
+        if (!FileTimeToLocalFileTime(&utc, &system))
+            system = {0, 0};
+        FILETIME modified = system.dwHighDateTime & 0x80000000 ? FILETIME{0, 0} : system;
+        FILETIME expire = value ? system : FILETIME{0, 0};
+        LocalTime(&zone, &utc, &got[0]);
+        LocalModifiedTime(&zone, &utc, &got[1]);
+        LocalExpireTime(&zone, &utc, &got[2]);
+        ASSERT_TRUE(CompareFileTime(&got[0], &system) == 0 && CompareFileTime(&got[1], &modified) == 0 &&
+                    CompareFileTime(&got[2], &expire) == 0);
+    }
 }
