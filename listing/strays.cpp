@@ -89,7 +89,7 @@ static DWORD AddStrayUnlessNamed(Listing* listing, const char* path, const WIN32
     }
     FillStray(entry, found, listing->count, zone);
     listing->count++;
-    EnterAtSlot(&listing->byLocalFile, lookup.slot, entry);
+    EnterAtSlot(&listing->byLocalFile, &lookup, entry);
     return 0;
 }
 

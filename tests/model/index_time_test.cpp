@@ -8,22 +8,8 @@
 #include "listing_builder.h"
 #include "heap.h"
 
-// "q" and n groups of eight 0x01 bytes: every group XORs each shift twice, so
-// all these keys hash like "q" and pile up on one probe sequence.
-static std::string CollidingKey(int n)
+TEST(EntryIndex, TableSizes)
 {
-    std::string key = "q";
-    for (int i = 0; i < n; i++)
-        key += "\x01\x01\x01\x01\x01\x01\x01\x01";
-    return key;
-}
-
-TEST(EntryIndex, HashAndTableSizes)
-{
-    EXPECT_EQ(HashKey("abc", 793), 340u);
-    EXPECT_EQ(HashKey("", 793), 0u);
-    EXPECT_EQ(HashKey("abcda", 0xFFFFFFFF), 0x64636261u ^ 0x61u);
-    EXPECT_EQ(HashKey("\xFF", 1000), 255u);
     for (int records : {0, 158, 200}) {
         TestListing listing;
         for (int i = 0; i < records; i++)
@@ -52,9 +38,9 @@ TEST(EntryIndex, LookupsAreExactFirstWinsAndNullKeysAreAbsent)
     EXPECT_EQ(slot, NO_SLOT);
     EXPECT_EQ(listing->byUrl.probes, 7u);
 
-    EntryIndex full = {(CacheEntry**)HeapGet(793 * sizeof(CacheEntry*)), 793, 0, KEY_URL};
+    EntryIndex full = {(IndexSlot*)HeapGet(793 * sizeof(IndexSlot)), 793, 0, KEY_URL, 0, FALSE};
     for (int i = 0; i < 793; i++)
-        full.slots[i] = first;
+        full.slots[i] = {first, KeyHash(first->url)};
     EXPECT_EQ(FindEntry(&full, "missing", &slot), nullptr);
     EXPECT_EQ(slot, NO_SLOT);
     EXPECT_EQ(full.probes, 792u);
@@ -63,42 +49,43 @@ TEST(EntryIndex, LookupsAreExactFirstWinsAndNullKeysAreAbsent)
 
 TEST(EntryIndex, InsertAfterMissRebuildsOnceAndMendsAFailedBuild)
 {
+    std::vector<std::string> keys = CollidingKeys(31, MIN_INDEX_SLOTS, 400);
     TestListing listing;
     for (int i = 0; i < 14; i++)
-        AddEntry(listing.get(), nullptr, CollidingKey(i).c_str());
+        AddEntry(listing.get(), nullptr, keys[i].c_str());
     BuildIndex(&listing->byLocalFile, listing.get());
     DWORD slot;
-    EXPECT_EQ(FindEntry(&listing->byLocalFile, CollidingKey(14).c_str(), &slot), nullptr);
+    EXPECT_EQ(FindEntry(&listing->byLocalFile, keys[14].c_str(), &slot), nullptr);
     EXPECT_EQ(listing->byLocalFile.probes, 14u);
-    EXPECT_EQ(FindEntry(&listing->byLocalFile, "q", &slot), EntryAt(listing.get(), 0));
+    EXPECT_EQ(FindEntry(&listing->byLocalFile, keys[0].c_str(), &slot), EntryAt(listing.get(), 0));
     EXPECT_EQ(listing->byLocalFile.probes, 14u);    // a first-probe hit leaves it
 
     // An appended record is found by the rebuild that the long miss triggers.
-    CacheEntry* appended = AddEntry(listing.get(), nullptr, CollidingKey(14).c_str());
+    CacheEntry* appended = AddEntry(listing.get(), nullptr, keys[14].c_str());
     IndexLookup lookup;
-    ASSERT_EQ(LookupForInsert(&listing->byLocalFile, listing.get(), CollidingKey(14).c_str(), nullptr, nullptr,
+    ASSERT_EQ(LookupForInsert(&listing->byLocalFile, listing.get(), keys[14].c_str(), nullptr, nullptr,
                               &lookup), 0u);
     EXPECT_TRUE(lookup.rebuilt);
     EXPECT_EQ(lookup.found, appended);
     // A key that still collides after the rebuild takes the free slot: no second rebuild.
     for (int i = 15; i < 21; i++)
-        AddEntry(listing.get(), nullptr, CollidingKey(i).c_str());
-    ASSERT_EQ(LookupForInsert(&listing->byLocalFile, listing.get(), CollidingKey(21).c_str(), nullptr, nullptr,
+        AddEntry(listing.get(), nullptr, keys[i].c_str());
+    ASSERT_EQ(LookupForInsert(&listing->byLocalFile, listing.get(), keys[21].c_str(), nullptr, nullptr,
                               &lookup), 0u);
     EXPECT_EQ(lookup.found, nullptr);
-    EXPECT_EQ(lookup.slot, (HashKey("q", 793) + 21) % 793);
-    CacheEntry* fresh = AddEntry(listing.get(), nullptr, CollidingKey(21).c_str());
-    EnterAtSlot(&listing->byLocalFile, lookup.slot, fresh);
-    EXPECT_EQ(FindEntry(&listing->byLocalFile, CollidingKey(21).c_str(), &slot), fresh);
+    EXPECT_EQ(lookup.slot, 400u + 21);
+    CacheEntry* fresh = AddEntry(listing.get(), nullptr, keys[21].c_str());
+    EnterAtSlot(&listing->byLocalFile, &lookup, fresh);
+    EXPECT_EQ(FindEntry(&listing->byLocalFile, keys[21].c_str(), &slot), fresh);
 
     HeapFailureGuard guard;
     FailHeapAfter(0);
-    EXPECT_EQ(LookupForInsert(&listing->byLocalFile, listing.get(), CollidingKey(30).c_str(), nullptr, nullptr,
+    EXPECT_EQ(LookupForInsert(&listing->byLocalFile, listing.get(), keys[30].c_str(), nullptr, nullptr,
                               &lookup), 8u);
     EXPECT_EQ(listing->byLocalFile.tableSize, 0u);
     FailHeapAfter(-1);
     EXPECT_EQ(EnsureIndexBuilt(&listing->byLocalFile, listing.get()), 0u);
-    EXPECT_EQ(FindEntry(&listing->byLocalFile, CollidingKey(21).c_str(), &slot), fresh);
+    EXPECT_EQ(FindEntry(&listing->byLocalFile, keys[21].c_str(), &slot), fresh);
 }
 
 TEST(EntryTime, Texts)
