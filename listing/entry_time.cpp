@@ -16,37 +16,57 @@ static char* PutDecimal(char* out, unsigned value, int digits)
     return out;
 }
 
-// The text of "%04d/%02d/%02d %d:%02d.%02d", made by hand: the list view asks for a
-// date per visible cell and the report writes one per line.
-void FormatEntryTime(char* text, const FILETIME* time)
-{
-    SYSTEMTIME parts;
-    if ((time->dwLowDateTime == 0 && time->dwHighDateTime == 0) || !FileTimeToSystemTime(time, &parts)) {
-        lstrcpyA(text, "None");
-        return;
-    }
-    char* out = PutDecimal(text, parts.wYear, 4);
-    *out++ = '/';
-    out = PutDecimal(out, parts.wMonth, 2);
-    *out++ = '/';
-    out = PutDecimal(out, parts.wDay, 2);
-    *out++ = ' ';
-    out = PutDecimal(out, parts.wHour, 1);
-    *out++ = ':';
-    out = PutDecimal(out, parts.wMinute, 2);
-    *out++ = '.';
-    out = PutDecimal(out, parts.wSecond, 2);
-    *out = '\0';
-}
-
 static const ULONGLONG TOP_BIT = 0x8000000000000000ULL;
-// The date the offset is read at (in 2015); any date gives the same offset.
-static const ULONGLONG OFFSET_PROBE = 0x01D0000000000000ULL;
+static const ULONGLONG TICKS_PER_SECOND = 10000000;
+static const ULONGLONG TICKS_PER_DAY = 86400 * TICKS_PER_SECOND;
 
 static ULONGLONG Quad(const FILETIME& time)
 {
     return ((ULONGLONG)time.dwHighDateTime << 32) | time.dwLowDateTime;
 }
+
+// The text of "%04d/%02d/%02d %d:%02d.%02d", made by hand: the list view asks for a
+// date per visible cell and the report writes one per line. Rows in the order of
+// a time column mostly share their day with the row before, and the system's
+// calendar conversion costs more than the rest of the text, so the date of the day
+// converted last is kept for the next time within it.
+void FormatEntryTime(char* text, const FILETIME* time)
+{
+    static ULONGLONG dayStart = TOP_BIT;    // no day yet
+    static SYSTEMTIME date;
+    ULONGLONG value = Quad(*time);
+    DWORD secondOfDay;
+    // FileTimeToSystemTime refuses values with the top bit set.
+    if (value == 0 || (value & TOP_BIT)) {
+        lstrcpyA(text, "None");
+        return;
+    }
+    if (value - dayStart < TICKS_PER_DAY) {
+        secondOfDay = (DWORD)((value - dayStart) / TICKS_PER_SECOND);
+    } else if (FileTimeToSystemTime(time, &date)) {
+        dayStart = value - value % TICKS_PER_DAY;
+        secondOfDay = date.wHour * 3600u + date.wMinute * 60u + date.wSecond;
+    } else {
+        dayStart = TOP_BIT;
+        lstrcpyA(text, "None");
+        return;
+    }
+    char* out = PutDecimal(text, date.wYear, 4);
+    *out++ = '/';
+    out = PutDecimal(out, date.wMonth, 2);
+    *out++ = '/';
+    out = PutDecimal(out, date.wDay, 2);
+    *out++ = ' ';
+    out = PutDecimal(out, secondOfDay / 3600, 1);
+    *out++ = ':';
+    out = PutDecimal(out, secondOfDay / 60 % 60, 2);
+    *out++ = '.';
+    out = PutDecimal(out, secondOfDay % 60, 2);
+    *out = '\0';
+}
+
+// The date the offset is read at (in 2015); any date gives the same offset.
+static const ULONGLONG OFFSET_PROBE = 0x01D0000000000000ULL;
 
 LocalTimeOffset TakeLocalTimeOffset()
 {
