@@ -182,31 +182,38 @@ std::string Cell(const std::string& text)
     return text.empty() ? " " : text;
 }
 
-// The samples in order of size: "10,000" before "60,000 (real cache)".
-std::vector<std::string> Samples()
+// The number a sample's label starts with: 60000 for "60,000 (real cache)".
+long SizeOf(const std::string& sample)
 {
-    std::map<long, std::string> bySize;
-    for (const ResultRow& row : g_rows) {
-        std::string digits;
-        for (char c : row.sample)
-            if (c >= '0' && c <= '9')
-                digits += c;
-            else if (c != ',')
-                break;
-        bySize[atol(digits.c_str())] = row.sample;
+    std::string digits;
+    for (char c : sample) {
+        if (c >= '0' && c <= '9')
+            digits += c;
+        else if (c != ',')
+            break;
     }
-    std::vector<std::string> samples;
-    for (const auto& entry : bySize)
-        samples.push_back(entry.second);
-    return samples;
+    return atol(digits.c_str());
 }
 
-// The worst judged row of a target at one sample: "2.1× met", or why it cannot be measured.
-std::string SummaryCell(TargetId target, const std::string& sample)
+// The sizes measured, each with the shortest of its labels: "10,000" stands for
+// the made-up entries and the real cache of that size together.
+std::map<long, std::string> Sizes()
+{
+    std::map<long, std::string> sizes;
+    for (const ResultRow& row : g_rows) {
+        std::string& label = sizes[SizeOf(row.sample)];
+        if (label.empty() || row.sample.size() < label.size())
+            label = row.sample;
+    }
+    return sizes;
+}
+
+// The worst judged row of a target at one size: "2.1× met", or why it cannot be measured.
+std::string SummaryCell(TargetId target, long size)
 {
     const ResultRow* worst = NULL;
     for (const ResultRow& row : g_rows) {
-        if (row.target != target || row.sample != sample)
+        if (row.target != target || SizeOf(row.sample) != size)
             continue;
         bool measured = row.verdict != "not measurable";
         bool worstMeasured = worst && worst->verdict != "not measurable";
@@ -222,18 +229,18 @@ std::string SummaryCell(TargetId target, const std::string& sample)
 
 void WriteSummary(FILE* out)
 {
-    std::vector<std::string> samples = Samples();
+    std::map<long, std::string> sizes = Sizes();
     fprintf(out, "| What | Target |");
-    for (const std::string& sample : samples)
-        fprintf(out, " %s |", sample.c_str());
+    for (const auto& size : sizes)
+        fprintf(out, " %s |", size.second.c_str());
     fprintf(out, "\n|---|---|");
-    for (size_t i = 0; i < samples.size(); i++)
+    for (size_t i = 0; i < sizes.size(); i++)
         fprintf(out, "---|");
     fprintf(out, "\n");
     for (int target = NO_TARGET + 1; target < TARGET_COUNT; target++) {
         fprintf(out, "| %s | %s |", Targets[target].what, Targets[target].limit);
-        for (const std::string& sample : samples)
-            fprintf(out, " %s |", SummaryCell((TargetId)target, sample).c_str());
+        for (const auto& size : sizes)
+            fprintf(out, " %s |", SummaryCell((TargetId)target, size.first).c_str());
         fprintf(out, "\n");
     }
 }
