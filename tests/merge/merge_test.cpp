@@ -208,11 +208,13 @@ std::vector<CacheEntry*> Holders(EntryIndex* index, const char* key)
 // listing's order, so most partners are found in place.
 TEST(Merge, MovedEntriesLeaveTheIndexAsAFreshBuildWould)
 {
-    std::vector<std::string> run = CollidingKeys(12, MIN_INDEX_SLOTS, 300), wrap = CollidingKeys(14, MIN_INDEX_SLOTS, 789);
-    std::vector<std::string> start = CollidingKeys(6, MIN_INDEX_SLOTS, 0);
-    wrap.insert(wrap.begin() + 4, start.begin(), start.end());      // from slot 0, after four that end at 792
+    const DWORD slots = MIN_INDEX_SLOTS;    // the table of a listing this small
+    std::vector<std::string> run = CollidingKeys(12, slots, 300), wrap = CollidingKeys(14, slots, slots - 4);
+    std::vector<std::string> start = CollidingKeys(6, slots, 0);
+    wrap.insert(wrap.begin() + 4, start.begin(), start.end());      // from slot 0, after four that end the table
     struct Move { size_t row; std::string file; };
-    struct Case { const char* name; std::vector<std::string> files; std::vector<Move> moves; LONG requests; } cases[] = {
+    struct Case { const char* name; std::vector<std::string> files; std::vector<Move> moves; LONG requests; };
+    const Case cases[] = {
         {"chain", {"f1", "f2", "f3", "f4"}, {{0, "f2"}, {1, "f3"}, {2, "f5"}}, 1},
         {"crowded run", {run.begin(), run.begin() + 10}, {{5, run[10]}, {6, "out"}, {7, run[5]}, {0, run[11]}}, 1},
         {"wrapping run", wrap, {{2, "x"}, {3, "y"}, {5, wrap[2]}, {12, wrap[1]}, {1, "z"}}, 1},
