@@ -1,33 +1,40 @@
-// Brindlewick's benchmark: prepares its inputs, runs every group of measurements at
-// each size, prints one table and writes it, with the machine, as Markdown.
+// Brindlewick's benchmark: prepares its samples, runs every group of measurements
+// on each, prints one table and writes it, with the machine, as Markdown.
 //
-//   brindlewick_bench.exe [--sizes 10000,100000] [--scan-size 10000]
-//                         [--only scan,index,merge,compaction,sort,strays,backup,report,memory,window]
-//                         [--results <file.md>] [--host <text>]
+//   brindlewick_bench.exe [--cache 60000] [--sizes 10000,100000 | none] [--only window,merge,...]
+//                         [--rows-in <file>] [--rows-out <file>] [--results <file.md>] [--host <text>]
+//
+// --cache seeds the prefix's URL cache with that many entries once and measures
+// with them; --rows-out keeps this run's rows for a later run, which takes them
+// with --rows-in (each real cache lives in a Wine prefix of its own).
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 #include "app_state.h"
-#include "bench_groups.h"
+#include "bench.h"
 #include "results.h"
-#include "timing.h"
+#include "seeded_cache.h"
 
 namespace {
 
+// No WinINet index holds more entries than this (two 128-byte blocks each), so
+// made-up samples above it stand in for a cache on the window too.
+const int LARGEST_CACHE = 63000;
+
 struct Options {
     std::vector<int> sizes = {10000, 100000};
-    int scanSize = 10000;
-    std::string only;           // comma-separated group names; empty: all
-    std::string results;        // Markdown file to write, or empty
-    std::string host;           // what the calling script knows of the host
+    int cache = 0;
+    std::string only;       // comma-separated group names; empty: all
+    std::string rowsIn, rowsOut, results, host;
 };
 
 std::vector<int> ParseSizes(const char* text)
 {
     std::vector<int> sizes;
-    for (const char* p = text; *p;) {
+    for (const char* p = text; *p && strcmp(text, "none") != 0;) {
         sizes.push_back(atoi(p));
         const char* comma = strchr(p, ',');
         if (!comma)
@@ -46,10 +53,14 @@ bool ParseOptions(int argc, char** argv, Options* options)
         const char* value = argv[++i];
         if (name == "--sizes")
             options->sizes = ParseSizes(value);
-        else if (name == "--scan-size")
-            options->scanSize = atoi(value);
+        else if (name == "--cache")
+            options->cache = atoi(value);
         else if (name == "--only")
             options->only = std::string(",") + value + ",";
+        else if (name == "--rows-in")
+            options->rowsIn = value;
+        else if (name == "--rows-out")
+            options->rowsOut = value;
         else if (name == "--results")
             options->results = value;
         else if (name == "--host")
@@ -57,67 +68,89 @@ bool ParseOptions(int argc, char** argv, Options* options)
         else
             return false;
     }
-    return !options->sizes.empty() && options->scanSize > 0;
+    return true;
 }
+
+typedef void (*Group)(const Sample& sample);
+
+struct NamedGroup {
+    const char* name;
+    Group run;
+};
+
+const NamedGroup Groups[] = {
+    {"window", BenchWindow}, {"index", BenchIndex},   {"merge", BenchMerge},
+    {"compaction", BenchCompaction}, {"sort", BenchSort}, {"strays", BenchStrays},
+    {"backup", BenchBackup}, {"report", BenchReport}, {"cachebackup", BenchCacheBackup},
+    {"memory", BenchMemory},
+};
 
 bool Wanted(const Options& options, const char* group)
 {
     return options.only.empty() || options.only.find(std::string(",") + group + ",") != std::string::npos;
 }
 
-void Heading(const char* group, int n)
+// The window group needs the real cache, or a count no cache can hold.
+bool Applies(const NamedGroup& group, const Sample& sample)
 {
-    printf("\n== %s, N = %d ==\n", group, n);
-    fflush(stdout);
+    return strcmp(group.name, "window") != 0 || sample.real || (int)sample.entries.size() > LARGEST_CACHE;
 }
 
-typedef void (*Group)(int n);
-
-struct SizedGroup {
-    const char* name;
-    Group run;
-};
-
-const SizedGroup SizedGroups[] = {
-    {"index", BenchIndex},   {"merge", BenchMerge},   {"compaction", BenchCompaction},
-    {"sort", BenchSort},     {"strays", BenchStrays}, {"backup", BenchBackup},
-    {"report", BenchReport}, {"memory", BenchMemory},
-};
+std::vector<Sample> MakeSamples(const Options& options)
+{
+    std::vector<Sample> samples;
+    for (int n : options.sizes)
+        samples.push_back(MadeUpSample(n));
+    if (options.cache > 0) {
+        if (EnsureSeededCache(options.cache))
+            samples.push_back(RealSample(options.cache));
+        else
+            AddNote("The prefix's cache could not be seeded with " + std::to_string(options.cache) +
+                    " entries; nothing was measured with it.");
+    }
+    std::sort(samples.begin(), samples.end(),
+              [](const Sample& a, const Sample& b) { return a.entries.size() < b.entries.size(); });
+    return samples;
+}
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 5 && strcmp(argv[1], "--memory-child") == 0)
+        return RunMemoryChild(argv[2], atoi(argv[3]), argv[4]);
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
-        fprintf(stderr, "usage: brindlewick_bench.exe [--sizes 10000,100000] [--scan-size 10000] "
-                        "[--only group,...] [--results file.md] [--host text]\n");
+        fprintf(stderr, "usage: brindlewick_bench.exe [--cache N] [--sizes 10000,100000 | none] "
+                        "[--only group,...] [--rows-in file] [--rows-out file] [--results file.md] [--host text]\n");
         return 2;
     }
     double start = NowMs();
     printf("Brindlewick benchmark on %s\n", MachineDescription().c_str());
+    if (!options.rowsIn.empty() && !LoadRows(options.rowsIn.c_str()))
+        fprintf(stderr, "cannot read %s\n", options.rowsIn.c_str());
 
-    if (Wanted(options, "scan")) {
-        Heading("scan", options.scanSize);
-        BenchScan(options.scanSize);
-    }
-    for (const SizedGroup& group : SizedGroups) {
+    std::vector<Sample> samples = MakeSamples(options);
+    for (const NamedGroup& group : Groups) {
         if (!Wanted(options, group.name))
             continue;
-        for (int n : options.sizes) {
-            Heading(group.name, n);
+        for (const Sample& sample : samples) {
+            if (!Applies(group, sample))
+                continue;
+            printf("\n== %s, %s ==\n", group.name, sample.label.c_str());
+            fflush(stdout);
             // Every group starts from the program's defaults.
             ZeroMemory(&g_app.settings, sizeof(g_app.settings));
-            group.run(n);
+            group.run(sample);
         }
-    }
-    if (Wanted(options, "window")) {
-        Heading("window", options.scanSize);
-        BenchWindow(options.scanSize, options.sizes.data(), (int)options.sizes.size());
     }
 
     double seconds = (NowMs() - start) / 1000.0;
     PrintResults();
+    if (!options.rowsOut.empty() && !SaveRows(options.rowsOut.c_str())) {
+        fprintf(stderr, "cannot write %s\n", options.rowsOut.c_str());
+        return 1;
+    }
     if (!options.results.empty() && !WriteResults(options.results.c_str(), options.host, seconds)) {
         fprintf(stderr, "cannot write %s\n", options.results.c_str());
         return 1;

@@ -1,13 +1,18 @@
-// Loading a backup file against reading it sequentially once, and writing the text
-// report against writing the same number of bytes.
+// Loading a backup file against reading it and copying its bytes once; writing the
+// text report against writing the same number of bytes; saving a cache backup
+// against reading the cached files and writing their bytes.
+#include <ctype.h>
 #include <stdio.h>
+#include <string.h>
+#include <functional>
 #include <string>
 #include <vector>
 #include "backup_builder.h"
 #include "backup_reader.h"
-#include "bench_groups.h"
+#include "bench.h"
+#include "cache_scan.h"
+#include "ordering.h"
 #include "results.h"
-#include "sample_listing.h"
 #include "seeded_cache.h"
 #include "text_report.h"
 
@@ -62,13 +67,15 @@ bool WriteBackupFile(const std::string& path, const std::vector<EntrySpec>& entr
     return ok;
 }
 
-void ReadSequentially(const std::string& path, std::vector<BYTE>* chunk)
+// Reads the file in 64 KiB pieces and copies each piece once, as a reader that
+// takes every byte it needs out of its buffer at least does.
+void ReadAndCopy(const std::string& path, std::vector<BYTE>* chunk, std::vector<BYTE>* copy)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, NULL);
     DWORD got;
-    while (ReadFile(file, chunk->data(), CHUNK, &got, NULL) && got > 0) {
-    }
+    while (ReadFile(file, chunk->data(), CHUNK, &got, NULL) && got > 0)
+        memcpy(copy->data(), chunk->data(), got);
     CloseHandle(file);
 }
 
@@ -93,18 +100,56 @@ ULONGLONG FileBytes(const std::string& path)
     return ((ULONGLONG)data.nFileSizeHigh << 32) | data.nFileSizeLow;
 }
 
-void BenchLoad(int n, const std::vector<EntrySpec>& entries, DWORD contentDivisor, const char* shape,
-               const char* name)
+// A file name for one sample's data: "backup-60,000 (real cache)-records.cbf" in short.
+std::string DataFile(const Sample& sample, const std::string& what)
+{
+    std::string name;
+    for (char c : sample.label)
+        if (isalnum((unsigned char)c))
+            name += c;
+    return std::string(BENCH_DATA_FOLDER) + "\\" + what + "-" + name;
+}
+
+// What no load that keeps its entries can avoid: writing a record, the URL and the
+// header of every entry once into memory the process has not touched before.
+void BenchLoadAgainstFreshMemory(const Sample& sample, const Timed& load, const char* shape)
+{
+    size_t bytes = 0;
+    for (const EntrySpec& entry : sample.entries)
+        bytes += sizeof(CacheEntry) + entry.url.size() + entry.header.size() + 2;
+    Timed fresh = {nullptr,
+                   [&] {
+                       BYTE* block = (BYTE*)VirtualAlloc(NULL, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+                       BYTE* next = block;
+                       for (const EntrySpec& entry : sample.entries) {
+                           memset(next, 0, sizeof(CacheEntry));
+                           next += sizeof(CacheEntry);
+                           for (const std::string* text : {&entry.url, &entry.header}) {
+                               memcpy(next, text->c_str(), text->size() + 1);
+                               next += text->size() + 1;
+                           }
+                       }
+                       VirtualFree(block, 0, MEM_RELEASE);
+                   },
+                   nullptr};
+    Stats loadStats, freshStats;
+    MeasurePair(load, fresh, &loadStats, &freshStats);
+    AddRow(TimedRow(std::string("LoadBackupFile, ") + shape, sample.label, (int)sample.entries.size(), loadStats,
+                    "writing its records, URLs and headers once into fresh memory (" + Bytes((double)bytes) + ")",
+                    freshStats));
+}
+
+void BenchLoad(const Sample& sample, DWORD contentDivisor, const char* shape, const char* name)
 {
     CreateDirectoryA(BENCH_DATA_FOLDER, NULL);
-    std::string path = std::string(BENCH_DATA_FOLDER) + "\\backup-" + std::to_string(n) + "-" + name + ".cbf";
+    std::string path = DataFile(sample, std::string("backup-") + name) + ".cbf";
     // Large files are written once per prefix; the marker says the file is whole.
     std::string marker = path + ".done";
     ULONGLONG bytes = FileBytes(path);
     if (GetFileAttributesA(marker.c_str()) == INVALID_FILE_ATTRIBUTES || bytes == 0) {
         printf("Writing %s (once per prefix)...\n", path.c_str());
         fflush(stdout);
-        if (!WriteBackupFile(path, entries, contentDivisor, &bytes)) {
+        if (!WriteBackupFile(path, sample.entries, contentDivisor, &bytes)) {
             AddNote("LoadBackupFile: the backup file could not be written; not measured.");
             return;
         }
@@ -114,60 +159,143 @@ void BenchLoad(int n, const std::vector<EntrySpec>& entries, DWORD contentDiviso
     }
     Listing listing = {};
     LONG loaded = 0;
-    std::vector<BYTE> chunk(CHUNK);
-    Timed load = {nullptr, [&] { LoadBackupFile(path.c_str(), &listing); },
+    std::vector<BYTE> chunk(CHUNK), copy(CHUNK);
+    Timed load = {nullptr, [&] {
+                      FreeListing(&listing);
+                      LoadBackupFile(path.c_str(), &listing);
+                  },
                   [&] {
                       loaded = listing.error ? -(LONG)listing.error : listing.count;
                       FreeListing(&listing);
                   }};
-    Timed read = {nullptr, [&] { ReadSequentially(path, &chunk); }, nullptr};
+    Timed read = {nullptr, [&] { ReadAndCopy(path, &chunk, &copy); }, nullptr};
     Stats loadStats, readStats;
-    read.work();
-    MeasurePair(BENCH_RUNS, load, read, &loadStats, &readStats);
-    AddRow(TimedRow(std::string("LoadBackupFile, ") + shape + ", " + Bytes((double)bytes), n, loadStats,
-                    "reading the file sequentially once (64 KiB reads)", readStats, 3.0));
-    if (loaded != n)
-        AddNote("LoadBackupFile at N = " + std::to_string(n) + " gave " + std::to_string(loaded) + " entries.");
+    MeasurePair(load, read, &loadStats, &readStats);
+    AddRow(TimedRow(std::string("LoadBackupFile, ") + shape + ", " + Bytes((double)bytes), sample.label,
+                    (int)sample.entries.size(), loadStats, "reading the file and copying its bytes once (64 KiB "
+                    "pieces)", readStats, TARGET_BACKUP_LOAD, 3.0));
+    if (loaded != (LONG)sample.entries.size())
+        AddNote("LoadBackupFile of " + sample.label + " gave " + std::to_string(loaded) + " entries.");
+    if (contentDivisor == 0)
+        BenchLoadAgainstFreshMemory(sample, load, shape);
+}
+
+// The entries as a listing after a merge: every status.
+void FillReportListing(Listing* listing, const Sample& sample)
+{
+    FillListing(listing, sample.entries);
+    EntryMaker maker = NewEntryMaker(8000, "", "");
+    for (LONG row = 0; row < listing->count; row++)
+        EntryAt(listing, row)->status = (LONG)Pick(&maker, 8);
+}
+
+typedef std::function<DWORD(const char* path, const Listing* listing)> FileWriter;
+
+// An export of the listing to a file against writing as many bytes in 64 KiB
+// pieces: in the order the rows were made, which lie in memory one after the other,
+// and then in the list's first order (newest access first), judged, in which they
+// lie scattered. "Export CSV" is measured here once it exists, with its own
+// writer: BenchExport(sample, "ExportListingCsv", "csv", ExportListingCsv).
+void BenchExport(const Sample& sample, const char* operation, const char* extension, const FileWriter& write)
+{
+    if (!write) {
+        AddRow(Unmeasurable(operation, sample.label, TARGET_EXPORT, "not on this branch yet"));
+        return;
+    }
+    Listing listing = {};
+    FillReportListing(&listing, sample);
+    CreateDirectoryA(BENCH_DATA_FOLDER, NULL);
+    std::string output = DataFile(sample, "export") + "." + extension;
+    std::string plain = DataFile(sample, "plain") + "." + extension;
+    write(output.c_str(), &listing);
+    ULONGLONG bytes = FileBytes(output);
+    std::vector<BYTE> chunk(CHUNK, 'x');
+    for (bool listOrder : {false, true}) {
+        if (listOrder)
+            SortListing(&listing, 5, 1);
+        Timed exported = {nullptr, [&] { write(output.c_str(), &listing); }, nullptr};
+        Timed written = {nullptr, [&] { WriteBytes(plain, bytes, chunk); }, nullptr};
+        Stats exportStats, writeStats;
+        MeasurePair(exported, written, &exportStats, &writeStats);
+        std::string order = listOrder ? " in the list's first order" : " in the order the rows were made";
+        AddRow(TimedRow(std::string(operation) + order + ", " + Bytes((double)bytes), sample.label, listing.count,
+                        exportStats, "writing the same number of bytes (64 KiB pieces)", writeStats,
+                        listOrder ? TARGET_EXPORT : NO_TARGET, 3.0));
+    }
+    DeleteFileA(output.c_str());
+    DeleteFileA(plain.c_str());
+    FreeListing(&listing);
+}
+
+// Reads every cached file of the listing and writes its bytes to one file: what
+// saving a cache backup cannot do with less.
+void CopyCachedFiles(const Listing* listing, const std::string& output, std::vector<BYTE>* chunk)
+{
+    HANDLE out = CreateFileA(output.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    for (LONG row = 0; row < listing->count; row++) {
+        const CacheEntry* entry = EntryAt(listing, row);
+        HANDLE file = entry->localFile ? CreateFileA(entry->localFile, GENERIC_READ, FILE_SHARE_READ, NULL,
+                                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL)
+                                       : INVALID_HANDLE_VALUE;
+        if (file == INVALID_HANDLE_VALUE)
+            continue;
+        DWORD got, written;
+        while (ReadFile(file, chunk->data(), CHUNK, &got, NULL) && got > 0)
+            WriteFile(out, chunk->data(), got, &written, NULL);
+        CloseHandle(file);
+    }
+    CloseHandle(out);
+}
+
+// A cache backup of the real cache's listing against reading the same cached files
+// and writing their bytes. "Save Cache Backup" is measured here once it exists,
+// with the function that writes the backup: BenchSaveBackup(sample, SaveCacheBackup).
+void BenchSaveBackup(const Sample& sample, const FileWriter& save)
+{
+    const char* operation = "\"Save Cache Backup\" of every entry";
+    if (!sample.real) {
+        AddRow(Unmeasurable(operation, sample.label, TARGET_SAVE_BACKUP,
+                            sample.entries.size() > 60000 ? "no WinINet cache holds this many entries"
+                                                          : "measured with the real cache of this size"));
+        return;
+    }
+    if (!save) {
+        AddRow(Unmeasurable(operation, sample.label, TARGET_SAVE_BACKUP, "not on this branch yet"));
+        return;
+    }
+    Listing listing = {};
+    ScanCache(&listing, TRUE, GetDiskFreeSpaceExA);
+    std::string output = DataFile(sample, "cache-backup") + ".cbf", copy = DataFile(sample, "cached-files");
+    std::vector<BYTE> chunk(CHUNK);
+    Timed saved = {nullptr, [&] { save(output.c_str(), &listing); }, nullptr};
+    Timed copied = {nullptr, [&] { CopyCachedFiles(&listing, copy, &chunk); }, nullptr};
+    Stats saveStats, copyStats;
+    MeasurePair(saved, copied, &saveStats, &copyStats);
+    AddRow(TimedRow(operation, sample.label, listing.count, saveStats,
+                    "reading the same cached files and writing their bytes", copyStats, TARGET_SAVE_BACKUP, 1.5));
+    DeleteFileA(output.c_str());
+    DeleteFileA(copy.c_str());
+    FreeListing(&listing);
 }
 
 }  // namespace
 
-void BenchBackup(int n)
+void BenchBackup(const Sample& sample)
 {
-    static bool noted = false;
-    if (!noted)
-        AddNote("Backup files: \"records only\" has no content after any record (every size 0), the worst case "
-                "for the reader's own work; \"with its content\" follows every record with as many bytes as its "
-                "entry's size, as a real backup file does.");
-    noted = true;
-    EntryMaker maker = NewEntryMaker(7000 + n, "", "");
-    std::vector<EntrySpec> entries = MakeEntries(&maker, n);
-    BenchLoad(n, entries, 0, "records only, no content", "records");
-    BenchLoad(n, entries, 1, "each record with its content", "contents");
+    AddNote("Backup files: \"records only\" has no content after any record (every size 0), the worst case for "
+            "the reader's own work; \"with content\" follows every record with as many bytes as its entry's "
+            "size, as a real backup file does.");
+    BenchLoad(sample, 0, "records only, no content", "records");
+    BenchLoad(sample, 1, "each record with its content", "contents");
 }
 
-void BenchReport(int n)
+void BenchReport(const Sample& sample)
 {
-    EntryMaker maker = NewEntryMaker(8000 + n, SAMPLE_CACHE_FOLDER, SAMPLE_COOKIE_FOLDER);
-    Listing listing = {};
-    FillListing(&listing, MakeEntries(&maker, n));
-    for (LONG row = 0; row < listing.count; row++)
-        EntryAt(&listing, row)->status = (LONG)Pick(&maker, 8);
+    BenchExport(sample, "ExportListingText", "txt", ExportListingText);
+    BenchExport(sample, "Export CSV", "csv", nullptr);
+}
 
-    CreateDirectoryA(BENCH_DATA_FOLDER, NULL);
-    std::string report = std::string(BENCH_DATA_FOLDER) + "\\report-" + std::to_string(n) + ".txt";
-    std::string plain = std::string(BENCH_DATA_FOLDER) + "\\plain-" + std::to_string(n) + ".txt";
-    ExportListingText(report.c_str(), &listing);
-    ULONGLONG bytes = FileBytes(report);
-    std::vector<BYTE> chunk(CHUNK, 'x');
-
-    Timed exportText = {nullptr, [&] { ExportListingText(report.c_str(), &listing); }, nullptr};
-    Timed write = {nullptr, [&] { WriteBytes(plain, bytes, chunk); }, nullptr};
-    Stats exportStats, writeStats;
-    MeasurePair(BENCH_RUNS, exportText, write, &exportStats, &writeStats);
-    AddRow(TimedRow("ExportListingText, " + Bytes((double)bytes), n, exportStats,
-                    "writing the same number of bytes (64 KiB writes)", writeStats, 3.0));
-    DeleteFileA(report.c_str());
-    DeleteFileA(plain.c_str());
-    FreeListing(&listing);
+void BenchCacheBackup(const Sample& sample)
+{
+    BenchSaveBackup(sample, nullptr);
 }

@@ -1,119 +1,94 @@
 // Merging a following scan into the main listing, against one index pass over the
-// same scan, with the index rebuilds the merge's lookups asked for.
+// same scan, and how the time per scan entry grows with the listing against how
+// the index pass's grows.
 #include <map>
 #include <string>
-#include "bench_groups.h"
+#include "bench.h"
 #include "entry_index.h"
-#include "heap.h"
 #include "merge.h"
 #include "results.h"
-#include "sample_listing.h"
 
 namespace {
 
-// Merge time per scan entry in microseconds, by case and size, for the growth row.
-std::map<std::string, std::map<int, double>> perEntry;
+// Merges at most this many prepared main listings in one timing.
+const int MAX_PREPARED = 16;
 
-int BlockCount(const Arena* arena)
-{
-    int blocks = 0;
-    for (const ArenaBlock* block = arena ? &arena->first : NULL; block; block = block->next)
-        blocks++;
-    return blocks;
-}
-
-// The heap requests of a merge that are neither new blocks of the two pools nor a
-// larger pointer array are index builds.
-struct HeapPicture {
-    int recordBlocks;
-    int stringBlocks;
-    DWORD pointerCapacity;
+struct PerEntry {
+    int n;
+    double merge;       // µs per scan entry, minimum
+    double floor;
 };
+// The smallest sample's times per scan entry, by case.
+std::map<std::string, PerEntry> smallest;
 
-HeapPicture Picture(const Listing* listing)
+void AddGrowthRow(const std::string& name, const Sample& sample, const PerEntry& now, bool judged)
 {
-    return {BlockCount(listing->records), BlockCount(listing->strings), listing->records->pointerCapacity};
+    auto first = smallest.find(name);
+    if (first == smallest.end() || now.n < first->second.n) {
+        smallest[name] = now;
+        return;
+    }
+    const PerEntry& base = first->second;
+    double mergeGrowth = now.merge / base.merge, floorGrowth = now.floor / base.floor;
+    ResultRow row;
+    row.operation = "  MergeEntries per scan entry, " + name + ": its growth from " + SizeLabel(base.n) +
+                    " entries (" + Us(base.merge) + ")";
+    row.sample = sample.label;
+    row.n = (int)sample.entries.size();
+    row.min = Us(now.merge) + ", " + Times(mergeGrowth);
+    row.baseline = "the index pass's growth (" + Us(base.floor) + " to " + Us(now.floor) + ")";
+    row.baselineMin = Times(floorGrowth);
+    row.ratio = Times(mergeGrowth / floorGrowth);
+    if (judged)
+        Judge(&row, TARGET_MERGE_GROWTH, mergeGrowth / floorGrowth, row.ratio, mergeGrowth <= 1.2 * floorGrowth);
+    AddRow(row);
 }
 
-struct RebuildCount {
-    int builds;             // index builds during the merge
-    bool closingRebuild;    // byLocalFile rebuilt at the end for entries that moved
-};
-
-RebuildCount CountBuilds(const Listing* main, const HeapPicture& before, LONG requests)
+void BenchMergeCase(const Sample& sample, const char* name, const ChangeMix& mix, bool judged)
 {
-    HeapPicture after = Picture(main);
-    int pointerGrowths = (int)((after.pointerCapacity - before.pointerCapacity) / main->records->pointerStep);
-    RebuildCount count;
-    count.builds = (int)requests - (after.recordBlocks - before.recordBlocks) -
-                   (after.stringBlocks - before.stringBlocks) - pointerGrowths;
-    // The closing rebuild sizes the table from the final count; a rebuild during the
-    // lookups, with an entry appended after it, from a smaller one.
-    DWORD finalSize = 5 * (DWORD)main->count < MIN_INDEX_SLOTS ? MIN_INDEX_SLOTS : 5 * (DWORD)main->count;
-    count.closingRebuild = main->byLocalFile.tableSize == finalSize && count.builds > 0;
-    return count;
-}
-
-void BenchMergeCase(int n, const char* name, const ChangeMix& mix, double targetRatio)
-{
-    EntryMaker maker = NewEntryMaker(2000 + n, SAMPLE_CACHE_FOLDER, SAMPLE_COOKIE_FOLDER);
-    std::vector<EntrySpec> earlier = MakeEntries(&maker, n);
-    std::vector<EntrySpec> following = FollowingScan(&maker, earlier, mix);
+    EntryMaker maker = sample.maker;
     Listing scan = {};
-    FillListing(&scan, following);
-    Listing main = {};
-
-    HeapPicture before = {};
-    RebuildCount rebuilds = {};
-    Timed merge = {
-        [&] {
+    FillListing(&scan, FollowingScan(&maker, sample.entries, mix));
+    std::vector<Listing> mains(MAX_PREPARED);
+    int next = 0;
+    auto freeMains = [&] {
+        for (Listing& main : mains)
             FreeListing(&main);
-            FillListing(&main, earlier);
-            BuildIndexes(&main);
-            before = Picture(&main);
-            ResetHeapRequestCount();
-        },
-        [&] { MergeEntries(&main, &scan, FALSE, FALSE); },
-        [&] { rebuilds = CountBuilds(&main, before, HeapRequestCount()); }};
-    Timed indexPass = {[&] { DiscardIndex(&scan.byLocalFile); },
-                       [&] { BuildIndex(&scan.byLocalFile, &scan); },
+    };
+    Timed merge = {[&](int repeat) {
+                       freeMains();
+                       for (int i = 0; i < repeat; i++) {
+                           FillListing(&mains[i], sample.entries);
+                           BuildIndexes(&mains[i]);
+                       }
+                       next = 0;
+                   },
+                   [&] { MergeEntries(&mains[next++], &scan, FALSE, FALSE); }, freeMains, MAX_PREPARED};
+    Timed indexPass = {nullptr,
+                       [&] {
+                           DiscardIndex(&scan.byLocalFile);
+                           BuildIndex(&scan.byLocalFile, &scan);
+                       },
                        nullptr};
     Stats mergeStats, indexStats;
-    MeasurePair(BENCH_RUNS, merge, indexPass, &mergeStats, &indexStats);
-
-    std::string operation = std::string("MergeEntries, ") + name;
-    AddRow(TimedRow(operation, n, mergeStats, "BuildIndex of one index over the same scan", indexStats, targetRatio));
-
-    double microseconds = mergeStats.median * 1000.0 / scan.count;
-    perEntry[name][n] = microseconds;
-    ResultRow row;
-    row.operation = std::string("  per scan entry; index builds in the merge: ") + std::to_string(rebuilds.builds) +
-                    " (" + std::to_string(rebuilds.builds - (rebuilds.closingRebuild ? 1 : 0)) +
-                    " probe-triggered" + (rebuilds.closingRebuild ? ", 1 closing rebuild of byLocalFile" : "") + ")";
-    row.n = n;
-    row.min = Us(mergeStats.min * 1000.0 / scan.count);
-    row.median = Us(microseconds);
-    auto smaller = perEntry[name].begin();
-    if (smaller->first < n) {
-        double growth = microseconds / smaller->second;
-        row.baseline = "per scan entry at N = " + std::to_string(smaller->first);
-        row.baselineMedian = Us(smaller->second);
-        row.ratio = Times(growth);
-        if (targetRatio > 0)
-            Judge(&row, "≤ 1.50×", growth <= 1.5);
-    }
-    AddRow(row);
-    FreeListing(&main);
+    MeasurePair(merge, indexPass, &mergeStats, &indexStats);
+    AddRow(TimedRow(std::string("MergeEntries, ") + name, sample.label, scan.count, mergeStats,
+                    "BuildIndex of one index over the same scan", indexStats, judged ? TARGET_MERGE : NO_TARGET,
+                    3.0));
+    PerEntry perEntry = {(int)sample.entries.size(), mergeStats.min * 1000.0 / scan.count,
+                         indexStats.min * 1000.0 / scan.count};
+    AddGrowthRow(name, sample, perEntry, judged);
     FreeListing(&scan);
 }
 
 }  // namespace
 
-void BenchMerge(int n)
+void BenchMerge(const Sample& sample)
 {
-    if (perEntry.empty())
-        AddNote("Index builds during a merge are the heap requests it makes besides new pool blocks and larger "
-                "pointer arrays; the closing rebuild of byLocalFile follows entries that moved.");
-    BenchMergeCase(n, "2% added, 2% deleted, 5% revisited, 1% moved", ChangeMix{20, 50, 10, 20}, 3.0);
-    BenchMergeCase(n, "30% new entries (and 30% gone)", ChangeMix{300, 0, 0, 300}, 0);
+    AddNote("Following scans keep the earlier entries' order, with new entries in between, as WinINet enumerates "
+            "from scan to scan; the merge looks for each scan entry's partner at its place in the previous scan "
+            "first. Every merge goes into a freshly filled main listing with both indexes built; quick merges "
+            "go into several such listings, one after the other, in one timing.");
+    BenchMergeCase(sample, "2% added, 2% deleted, 5% revisited, 1% moved", ChangeMix{20, 50, 10, 20}, true);
+    BenchMergeCase(sample, "30% new entries (and 30% gone)", ChangeMix{300, 0, 0, 300}, false);
 }

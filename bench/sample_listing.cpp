@@ -1,9 +1,73 @@
 #include "sample_listing.h"
 #include <string.h>
 #include <utility>
+#include "cache_scan.h"
 #include "entry_index.h"
 
-static bool AddRecord(Listing* listing, const EntrySpec& spec)
+std::string SizeLabel(int count)
+{
+    std::string digits = std::to_string(count), label;
+    for (size_t i = 0; i < digits.size(); i++) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            label += ',';
+        label += digits[i];
+    }
+    return label;
+}
+
+EntryMaker MadeUpMaker(int count)
+{
+    return NewEntryMaker(1000 + count, SAMPLE_CACHE_FOLDER, SAMPLE_COOKIE_FOLDER);
+}
+
+Sample MadeUpSample(int count)
+{
+    Sample sample;
+    sample.label = SizeLabel(count);
+    sample.maker = MadeUpMaker(count);
+    sample.entries = MakeEntries(&sample.maker, count);
+    return sample;
+}
+
+// An entry as the listing holds it, its header already flattened.
+static EntrySpec SpecOf(const CacheEntry* entry)
+{
+    EntrySpec spec;
+    spec.url = entry->url ? entry->url : "";
+    spec.localFile = entry->localFile ? entry->localFile : "";
+    spec.header = entry->headerText ? entry->headerText : "";
+    const char* name = strrchr(spec.localFile.c_str(), '\\');
+    spec.fileName = name ? name + 1 : spec.localFile;
+    spec.extension = spec.fileName.substr(spec.fileName.rfind('.') + 1);
+    spec.fileName = spec.fileName.substr(0, spec.fileName.find('['));
+    spec.typeFlags = entry->typeFlags;
+    spec.size = entry->size;
+    spec.hitRate = entry->hitRate;
+    spec.useCount = entry->useCount;
+    spec.exemptDelta = entry->exemptDelta;
+    spec.lastAccess = entry->lastAccess;
+    spec.lastModified = entry->lastModified;
+    spec.lastSync = entry->lastSync;
+    spec.expireTime = entry->expireTime;
+    return spec;
+}
+
+Sample RealSample(int seeded)
+{
+    Sample sample;
+    sample.label = SizeLabel(seeded) + " (real cache)";
+    sample.real = true;
+    sample.seeded = seeded;
+    sample.maker = NewEntryMaker(31337, SAMPLE_CACHE_FOLDER, SAMPLE_COOKIE_FOLDER);
+    Listing listing = {};
+    ScanCache(&listing, TRUE, GetDiskFreeSpaceExA);
+    for (LONG row = 0; row < listing.count; row++)
+        sample.entries.push_back(SpecOf(EntryAt(&listing, row)));
+    FreeListing(&listing);
+    return sample;
+}
+
+bool AppendEntry(Listing* listing, const EntrySpec& spec)
 {
     CacheEntry* entry = NewEntry(listing);
     if (!entry)
@@ -35,7 +99,7 @@ bool FillListing(Listing* listing, const std::vector<EntrySpec>& entries)
     if (!InitListing(listing))
         return false;
     for (const EntrySpec& spec : entries)
-        if (!AddRecord(listing, spec))
+        if (!AppendEntry(listing, spec))
             return false;
     return true;
 }
@@ -46,19 +110,13 @@ void BuildIndexes(Listing* listing)
     BuildIndex(&listing->byUrl, listing);
 }
 
-void Shuffle(std::vector<EntrySpec>* entries, DWORD seed)
-{
-    EntryMaker random;
-    random.random = seed ? seed : 1;
-    for (size_t i = entries->size(); i > 1; i--)
-        std::swap((*entries)[i - 1], (*entries)[Pick(&random, (DWORD)i)]);
-}
-
 std::vector<EntrySpec> FollowingScan(EntryMaker* maker, const std::vector<EntrySpec>& earlier, const ChangeMix& mix)
 {
     std::vector<EntrySpec> scan;
     scan.reserve(earlier.size() + earlier.size() * mix.added / 1000);
     for (const EntrySpec& old : earlier) {
+        if (Pick(maker, 1000) < (DWORD)mix.added)
+            scan.push_back(MakeEntry(maker));
         DWORD roll = Pick(maker, 1000);
         if (roll < (DWORD)mix.deleted)
             continue;
@@ -73,10 +131,6 @@ std::vector<EntrySpec> FollowingScan(EntryMaker* maker, const std::vector<EntryS
         }
         scan.push_back(entry);
     }
-    size_t added = earlier.size() * mix.added / 1000;
-    for (size_t i = 0; i < added; i++)
-        scan.push_back(MakeEntry(maker));
-    Shuffle(&scan, Pick(maker, 0xFFFFFFFF) | 1);
     return scan;
 }
 

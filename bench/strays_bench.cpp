@@ -3,9 +3,8 @@
 #include <stdio.h>
 #include <string>
 #include <vector>
-#include "bench_groups.h"
+#include "bench.h"
 #include "results.h"
-#include "sample_listing.h"
 #include "seeded_cache.h"
 #include "strays.h"
 
@@ -67,8 +66,12 @@ int ListFolder(const std::string& folder, bool descend)
 
 }  // namespace
 
-void BenchStrays(int n)
+void BenchStrays(const Sample& sample)
 {
+    // Strays need folders of their own, with entries made up for them.
+    if (sample.real)
+        return;
+    int n = (int)sample.entries.size();
     std::string root = StrayRoot(n);
     EntryMaker maker = NewEntryMaker(6000 + n, root + "\\Content.IE5\\", root + "\\Cookies\\");
     std::vector<EntrySpec> entries = MakeEntries(&maker, n);
@@ -91,21 +94,19 @@ void BenchStrays(int n)
 
     Listing listing = {};
     LONG found = 0;
-    Timed scan = {[&] {
+    Timed scan = {[&](int) {
                       FreeListing(&listing);
                       FillListing(&listing, entries);
                       BuildIndexes(&listing);
                   },
                   [&] { ScanStrays(&listing); },
-                  [&] { found = listing.strayCount; }};
+                  [&] { found = listing.strayCount; }, 1};
     std::string cacheFolder = maker.cacheFolder.substr(0, maker.cacheFolder.size() - 1);
     volatile int listed = 0;
     Timed plain = {nullptr, [&] { listed = ListFolder(cacheFolder, true); }, nullptr};
     Stats scanStats, plainStats;
-    // One untimed pass of each, so that both meet the folders in the system's cache.
-    plain.work();
-    MeasurePair(BENCH_RUNS, scan, plain, &scanStats, &plainStats);
-    AddRow(TimedRow("ScanStrays, " + std::to_string(found) + " strays found", n, scanStats,
+    MeasurePair(scan, plain, &scanStats, &plainStats);
+    AddRow(TimedRow("ScanStrays, " + std::to_string(found) + " strays found", sample.label, n, scanStats,
                     "listing the same folders without lookups", plainStats));
     if (found != n / 10)
         AddNote("ScanStrays at N = " + std::to_string(n) + " found " + std::to_string(found) + " strays, not " +

@@ -1,5 +1,6 @@
 #include "timing.h"
 #include <algorithm>
+#include <math.h>
 
 double NowMs()
 {
@@ -11,47 +12,57 @@ double NowMs()
     return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
 }
 
-Stats Summarize(std::vector<double> samples)
+Stats Summarize(std::vector<double> samples, int repeat)
 {
     Stats stats;
     stats.runs = (int)samples.size();
+    stats.repeat = repeat;
     if (samples.empty())
         return stats;
     std::sort(samples.begin(), samples.end());
     size_t middle = samples.size() / 2;
-    stats.min = samples.front();
-    stats.median = samples.size() % 2 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2;
+    stats.min = samples.front() / repeat;
+    stats.median = (samples.size() % 2 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2) / repeat;
     return stats;
 }
 
-static double TimeOnce(const Timed& timed)
+namespace {
+
+// One timing of `repeat` runs of the work, between its untimed steps.
+double TimeOnce(const Timed& timed, int repeat)
 {
     if (timed.prepare)
-        timed.prepare();
+        timed.prepare(repeat);
     double start = NowMs();
-    timed.work();
+    for (int i = 0; i < repeat; i++)
+        timed.work();
     double elapsed = NowMs() - start;
     if (timed.cleanup)
         timed.cleanup();
     return elapsed;
 }
 
-Stats Measure(int runs, const Step& prepare, const Step& work, const Step& cleanup)
+// Repetitions that bring one timing of work taking `trialMs` to the minimum, with a
+// margin for runs quicker than the trial.
+int RepeatFor(double trialMs, int maxRepeat)
 {
-    std::vector<double> samples;
-    Timed timed = {prepare, work, cleanup};
-    for (int run = 0; run < runs; run++)
-        samples.push_back(TimeOnce(timed));
-    return Summarize(samples);
+    if (trialMs >= MIN_TIMING_MS * 1.5)
+        return 1;
+    int repeat = (int)ceil(MIN_TIMING_MS * 1.5 / std::max(trialMs, 0.001));
+    return std::min(std::max(repeat, 1), maxRepeat);
 }
 
-void MeasurePair(int runs, const Timed& first, const Timed& second, Stats* firstStats, Stats* secondStats)
+}  // namespace
+
+void MeasurePair(const Timed& subject, const Timed& floor, Stats* subjectStats, Stats* floorStats)
 {
+    int subjectRepeat = RepeatFor(TimeOnce(subject, 1), subject.maxRepeat);
+    int floorRepeat = RepeatFor(TimeOnce(floor, 1), floor.maxRepeat);
     std::vector<double> a, b;
-    for (int run = 0; run < runs; run++) {
-        a.push_back(TimeOnce(first));
-        b.push_back(TimeOnce(second));
+    for (int run = 0; run < BENCH_RUNS; run++) {
+        a.push_back(TimeOnce(subject, subjectRepeat));
+        b.push_back(TimeOnce(floor, floorRepeat));
     }
-    *firstStats = Summarize(a);
-    *secondStats = Summarize(b);
+    *subjectStats = Summarize(a, subjectRepeat);
+    *floorStats = Summarize(b, floorRepeat);
 }

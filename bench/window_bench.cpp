@@ -1,29 +1,46 @@
-// The real main window in this process: start-up until the window has painted its
-// rows, and the rescan command, each against the scan alone.
+// End to end on the real main window in this process. With the prefix's seeded
+// cache, in every round: start-up until every row is in the list and the summary
+// written, header clicks, the file commands, a bare enumeration of the same cache,
+// then "Scan Cache" after 1% of the entries changed. With made-up entries, which
+// no cache holds at that count, the same steps after the scan, on a listing
+// prepared in memory.
 #include <windows.h>
 #include <commctrl.h>
-#include <stdio.h>
 #include <string>
 #include <vector>
 #include "app_state.h"
-#include "bench_groups.h"
-#include "cache_scan.h"
+#include "bench.h"
 #include "commands.h"
-#include "entry_index.h"
+#include "enumeration_clock.h"
 #include "list_view.h"
-#include "listing_summary.h"
 #include "main_window.h"
 #include "merge_scan.h"
-#include "ordering.h"
 #include "resource.h"
 #include "results.h"
 #include "sample_listing.h"
 #include "seeded_cache.h"
 #include "settings.h"
 #include "startup.h"
-#include "strays.h"
 
 namespace {
+
+// The columns whose header the user clicks: URL, a header text, Last Access.
+struct Click {
+    const char* name;
+    LONG column;
+};
+const Click Clicks[] = {{"URL", 1}, {"HTTP Response Header", 13}, {"Last Access", 5}};
+
+// The commands timed in every round, each writing a file the save dialog names.
+// "Save Cache Backup" and "Export CSV" join this list once they exist, with their
+// menu command: {"\"Save Cache Backup\"", IDM_SAVE_CACHE_BACKUP}.
+struct FileCommand {
+    const char* name;
+    UINT command;
+};
+const FileCommand FileCommands[] = {{"\"Save Listing\"", IDM_SAVE_LISTING}};
+
+const std::string OUTPUT_FILE = std::string(BENCH_DATA_FOLDER) + "\\command-output";
 
 HINSTANCE Instance()
 {
@@ -41,8 +58,16 @@ void PumpUntilIdle()
     }
 }
 
+// Paints what start-up or a command left invalid, as the message loop would next.
+void Paint(HWND window)
+{
+    UpdateWindow(window);
+    UpdateWindow(g_app.listView);
+    UpdateWindow(g_app.statusBar);
+}
+
 // Closes the window as the close box does and frees what the start-up made.
-void CloseWindow(HWND* window)
+void CloseMainWindow(HWND* window)
 {
     if (*window && IsWindow(*window))
         DestroyWindow(*window);
@@ -53,18 +78,34 @@ void CloseWindow(HWND* window)
     *window = NULL;
 }
 
-// A row for work that follows a scan, judged as (scan + work) / scan against `limit`.
-void AddRowOnTopOfScan(const std::string& operation, int n, const Stats& stats, const std::string& scanSource,
-                       double scanMs, double limit)
+// The save dialog, answered with the benchmark's output file.
+BOOL WINAPI AnswerSaveDialog(LPOPENFILENAMEA request)
 {
-    ResultRow row = TimedRow(operation, n, stats, scanSource, Stats(), 0);
-    row.baselineMedian = Ms(scanMs);
-    double ratio = (stats.median + scanMs) / scanMs;
-    row.ratio = Times(ratio);
-    char target[48];
-    snprintf(target, sizeof target, "(scan + this) / scan ≤ %g×", limit);
-    Judge(&row, target, ratio <= limit);
-    AddRow(row);
+    lstrcpynA(request->lpstrFile, OUTPUT_FILE.c_str(), (int)request->nMaxFile);
+    return TRUE;
+}
+
+double TimeClick(HWND window, LONG column)
+{
+    NMLISTVIEW click = {};
+    click.hdr.hwndFrom = g_app.listView;
+    click.hdr.idFrom = IDC_LIST_VIEW;
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iItem = -1;
+    click.iSubItem = column;
+    double start = NowMs();
+    SendMessageA(window, WM_NOTIFY, IDC_LIST_VIEW, (LPARAM)&click);
+    Paint(window);
+    return NowMs() - start;
+}
+
+double TimeCommand(HWND window, UINT command)
+{
+    g_app.saveFileDialog = AnswerSaveDialog;
+    double start = NowMs();
+    OnCommand(window, command);
+    Paint(window);
+    return NowMs() - start;
 }
 
 // Start-up as the program makes it, with a listing prepared in memory standing in
@@ -81,11 +122,9 @@ HWND OpenWithListing(Listing* prepared)
         return NULL;
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
-
     g_app.mainListing = *prepared;
     *prepared = Listing();
     PresentFirstListing();
-    UpdateWindow(window);
     return window;
 }
 
@@ -94,147 +133,177 @@ LONG RowCount()
     return (LONG)SendMessageA(g_app.listView, LVM_GETITEMCOUNT, 0, 0);
 }
 
-// Start-up with the seeded cache, against ScanCache alone with the same settings.
-double BenchRealStartUp(int n)
-{
-    HWND window = NULL;
+// Timings of every round, by step; `startUpCalls` and `rescanCalls` are the parts
+// of those timings spent inside WinINet's enumeration calls.
+struct Rounds {
+    std::vector<double> startUp, startUpCalls, bare, rescan, rescanCalls;
+    std::vector<double> clicks[3], commands[sizeof FileCommands / sizeof FileCommands[0]];
     LONG rows = 0;
-    Timed startUp = {nullptr,
-                     [&] {
-                         window = StartUp(Instance(), SW_SHOWNORMAL);
-                         UpdateWindow(window);
-                     },
-                     [&] {
-                         rows = RowCount();
-                         CloseWindow(&window);
-                     }};
-    Listing listing = {};
-    Timed scan = {nullptr, [&] { ScanCache(&listing, g_app.settings.includeCookies, g_app.freeSpaceQuery); }, [&] { FreeListing(&listing); }};
-    Stats startStats, scanStats;
-    scan.work();
-    scan.cleanup();
-    MeasurePair(BENCH_RUNS, startUp, scan, &startStats, &scanStats);
-    AddRow(TimedRow("Start-up to a painted window (StartUp, seeded cache), " + std::to_string(rows) + " rows", n,
-                    startStats, "ScanCache alone, same settings", scanStats, 2.0));
-    return scanStats.median;
+};
+
+// Times a step of a round, and apart the time it spends in enumeration calls.
+template <typename Step>
+void TimeWithCalls(std::vector<double>* total, std::vector<double>* inCalls, Step step)
+{
+    double calls = EnumerationMs(), start = NowMs();
+    step();
+    total->push_back(NowMs() - start);
+    inCalls->push_back(EnumerationMs() - calls);
 }
 
-// Start-up with a prepared listing: all the work besides the scan, judged against
-// the scan that would have filled the listing.
-void BenchPreparedStartUp(int n, double scanMs, const std::string& scanSource)
+Stats Of(const std::vector<double>& samples)
 {
-    EntryMaker maker = NewEntryMaker(9000 + n, SAMPLE_CACHE_FOLDER, SAMPLE_COOKIE_FOLDER);
-    std::vector<EntrySpec> entries = MakeEntries(&maker, n);
-    Listing prepared = {};
-    HWND window = NULL;
-    LONG rows = 0;
-    Stats stats = Measure(
-        BENCH_RUNS,
-        [&] {
-            FillListing(&prepared, entries);
-            prepared.clusterSize = 4096;
-        },
-        [&] { window = OpenWithListing(&prepared); },
-        [&] {
-            rows = RowCount();
-            CloseWindow(&window);
+    return Summarize(samples, 1);
+}
+
+const char* const BARE = "bare FindFirst/FindNextUrlCacheEntryA loop over the same cache";
+
+// A step that contains an enumeration, against the bare one; then the program's
+// own part of it (all but its time inside the enumeration calls), whose share of
+// the bare enumeration is judged.
+void AddShareRows(const std::string& operation, const Sample& sample, const std::vector<double>& totals,
+                  const std::vector<double>& inCalls, const Stats& bare, TargetId target)
+{
+    int n = (int)sample.entries.size();
+    AddRow(TimedRow(operation + " (" + Ms(Of(inCalls).min) + " of it at least inside the enumeration calls)",
+                    sample.label, n, Of(totals), BARE, bare));
+    std::vector<double> own;
+    for (size_t i = 0; i < totals.size(); i++)
+        own.push_back(totals[i] - inCalls[i]);
+    ResultRow row = TimedRow("  our code's part: the same less its time inside the enumeration calls", sample.label,
+                             n, Of(own), BARE, bare);
+    double share = Of(own).min / bare.min;
+    Judge(&row, target, share, Percent(share) + " of the enumeration", share <= 0.15);
+    AddRow(row);
+}
+
+// A step timed without a floor of its own, shown against the enumeration (or alone)
+// and judged, when it has a target, by its minimum time.
+void AddStepRow(const std::string& operation, const Sample& sample, const Stats& stats, const Stats* bare,
+                TargetId target, double limitMs)
+{
+    ResultRow row = bare ? TimedRow(operation, sample.label, (int)sample.entries.size(), stats, BARE, *bare)
+                         : TimedRow(operation, sample.label, (int)sample.entries.size(), stats, "", Stats());
+    if (target != NO_TARGET)
+        Judge(&row, target, stats.min, Ms(stats.min), stats.min < limitMs);
+    AddRow(row);
+}
+
+void AddClickAndCommandRows(const Sample& sample, const Rounds& rounds, const Stats* bare)
+{
+    for (size_t i = 0; i < 3; i++)
+        AddStepRow(std::string("Header click on ") + Clicks[i].name + ": sort and repaint", sample,
+                   Of(rounds.clicks[i]), bare, TARGET_HEADER_CLICK, 300);
+    for (size_t i = 0; i < sizeof FileCommands / sizeof FileCommands[0]; i++)
+        AddStepRow(std::string(FileCommands[i].name) + " of every row", sample, Of(rounds.commands[i]), bare,
+                   NO_TARGET, 0);
+}
+
+// One round's clicks and file commands on the open window.
+void ClickAndSave(HWND window, Rounds* rounds)
+{
+    for (size_t i = 0; i < 3; i++)
+        rounds->clicks[i].push_back(TimeClick(window, Clicks[i].column));
+    for (size_t i = 0; i < sizeof FileCommands / sizeof FileCommands[0]; i++)
+        rounds->commands[i].push_back(TimeCommand(window, FileCommands[i].command));
+}
+
+void BenchRealCache(const Sample& sample)
+{
+    if (!StartEnumerationClock())
+        AddNote("The enumeration calls could not be timed apart: our code's part counts them too.");
+    Rounds rounds;
+    CountCacheEntries();    // the index mapped and warm, as for every later round
+    for (int round = 0; round < BENCH_RUNS; round++) {
+        HWND window = NULL;
+        TimeWithCalls(&rounds.startUp, &rounds.startUpCalls, [&] {
+            window = StartUp(Instance(), SW_SHOWNORMAL);
+            Paint(window);
         });
-    AddRowOnTopOfScan("Start-up to a painted window, all but the scan (listing prepared), " +
-                          std::to_string(rows) + " rows",
-                      n, stats, scanSource, scanMs, 2.0);
+        rounds.rows = RowCount();
+        ClickAndSave(window, &rounds);
+
+        double start = NowMs();
+        CountCacheEntries();
+        rounds.bare.push_back(NowMs() - start);
+
+        ChangeOnePercent(sample.seeded, round);
+        TimeWithCalls(&rounds.rescan, &rounds.rescanCalls, [&] {
+            OnCommand(window, IDM_SCAN_CACHE);
+            Paint(window);
+        });
+        CloseMainWindow(&window);
+    }
+    Stats bare = Of(rounds.bare);
+    AddShareRows("Start-up until all " + std::to_string(rounds.rows) + " rows are listed and the summary written",
+                 sample, rounds.startUp, rounds.startUpCalls, bare, TARGET_STARTUP_SHARE);
+    AddShareRows("\"Scan Cache\" after 1% of the entries changed", sample, rounds.rescan, rounds.rescanCalls, bare,
+                 TARGET_RESCAN_SHARE);
+    AddClickAndCommandRows(sample, rounds, &bare);
 }
 
-// The Scan Cache command after 1% of the seeded cache changed, against ScanCache
-// alone.
-void BenchRealRescan(int n)
+void BenchPreparedListing(const Sample& sample)
 {
-    HWND window = StartUp(Instance(), SW_SHOWNORMAL);
-    if (!window)
-        return;
-    int round = 0;
-    LONG rows = 0;
-    Timed rescan = {[&] { ChangeOnePercent(n, round++); },
-                    [&] {
-                        OnCommand(window, IDM_SCAN_CACHE);
-                        UpdateWindow(window);
-                    },
-                    [&] { rows = RowCount(); }};
-    Listing listing = {};
-    Timed scan = {nullptr, [&] { ScanCache(&listing, g_app.settings.includeCookies, g_app.freeSpaceQuery); }, [&] { FreeListing(&listing); }};
-    Stats rescanStats, scanStats;
-    MeasurePair(BENCH_RUNS, rescan, scan, &rescanStats, &scanStats);
-    AddRow(TimedRow("Rescan with 1% changes (Scan Cache command), seeded cache, " + std::to_string(rows) + " rows", n,
-                    rescanStats, "ScanCache alone, same settings", scanStats, 1.1));
-    CloseWindow(&window);
+    const std::string why = "no WinINet cache holds " + sample.label + " entries";
+    Rounds rounds;
+    EntryMaker maker = sample.maker;
+    std::vector<EntrySpec> current = sample.entries;
+    for (int round = 0; round < BENCH_RUNS; round++) {
+        Listing prepared = {};
+        FillListing(&prepared, current);
+        prepared.clusterSize = 4096;
+        double start = NowMs();
+        HWND window = OpenWithListing(&prepared);
+        Paint(window);
+        rounds.startUp.push_back(NowMs() - start);
+        rounds.rows = RowCount();
+        ClickAndSave(window, &rounds);
+
+        current = FollowingScan(&maker, current, ChangeMix{3, 5, 0, 2});
+        FillListing(&g_app.scanListing, current);
+        g_app.scanListing.clusterSize = 4096;
+        start = NowMs();
+        MergeScan(window);
+        Paint(window);
+        rounds.rescan.push_back(NowMs() - start);
+        CloseMainWindow(&window);
+    }
+    AddStepRow("Start-up after the scan (listing prepared in memory), " + std::to_string(rounds.rows) + " rows",
+               sample, Of(rounds.startUp), NULL, NO_TARGET, 0);
+    AddRow(Unmeasurable("Start-up: our share beyond the enumeration", sample.label, TARGET_STARTUP_SHARE, why));
+    AddStepRow("\"Scan Cache\" after the scan: MergeScan and repaint (scan listing prepared)", sample,
+               Of(rounds.rescan), NULL, NO_TARGET, 0);
+    AddRow(Unmeasurable("\"Scan Cache\": our share beyond the enumeration", sample.label, TARGET_RESCAN_SHARE, why));
+    AddClickAndCommandRows(sample, rounds, NULL);
 }
 
-// The rescan after 1% changes with a scan listing prepared in memory: MergeScan
-// and the repaint, everything the command does after ScanCache.
-void BenchPreparedRescan(int n, double scanMs, const std::string& scanSource)
-{
-    EntryMaker maker = NewEntryMaker(9500 + n, SAMPLE_CACHE_FOLDER, SAMPLE_COOKIE_FOLDER);
-    std::vector<EntrySpec> current = MakeEntries(&maker, n);
-    Listing prepared = {};
-    FillListing(&prepared, current);
-    prepared.clusterSize = 4096;
-    HWND window = OpenWithListing(&prepared);
-    if (!window)
-        return;
-    LONG rows = 0;
-    Stats stats = Measure(
-        BENCH_RUNS,
-        [&] {
-            current = FollowingScan(&maker, current, ChangeMix{3, 5, 0, 2});
-            FreeListing(&g_app.scanListing);
-            FillListing(&g_app.scanListing, current);
-            g_app.scanListing.clusterSize = 4096;
-        },
-        [&] {
-            MergeScan(window);
-            UpdateWindow(window);
-        },
-        [&] { rows = RowCount(); });
-    AddRowOnTopOfScan("Rescan with 1% changes, all but the scan (MergeScan, scan listing prepared), " +
-                          std::to_string(rows) + " rows",
-                      n, stats, scanSource, scanMs, 1.1);
-    CloseWindow(&window);
-}
-
-// Cookies are included, as in the scan measurement; strays are not.
+// Cookies are included, as in the real samples; strays are not. Start-up sorts by
+// Last Access, newest first.
 void StoreOptions()
 {
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, NULL, 0, KEY_WRITE, NULL, &key, NULL) != ERROR_SUCCESS)
         return;
-    DWORD on = 1, off = 0;
+    DWORD on = 1, off = 0, lastAccess = 5;
     RegSetValueExA(key, "Include Cookies", 0, REG_DWORD, (const BYTE*)&on, sizeof on);
     RegSetValueExA(key, "Include Strays", 0, REG_DWORD, (const BYTE*)&off, sizeof off);
+    RegSetValueExA(key, "Sort Column", 0, REG_DWORD, (const BYTE*)&lastAccess, sizeof lastAccess);
+    RegSetValueExA(key, "Sort Direction", 0, REG_DWORD, (const BYTE*)&on, sizeof on);
     RegCloseKey(key);
 }
 
 }  // namespace
 
-void BenchWindow(int scanN, const int* sizes, int sizeCount)
+void BenchWindow(const Sample& sample)
 {
-    AddNote("Window rows marked \"all but the scan\" run the start-up steps that follow ScanCache (indexes, sort, "
-            "rows, status bar, paint), or MergeScan and the paint, on the real main window with a listing prepared "
-            "in memory. They are judged against the seeded cache's ScanCache median, times N / " +
-            std::to_string(scanN) + " for larger N: a lower bound, since enumeration costs more per entry in a "
-            "larger cache, so their ratios are upper bounds.");
+    AddNote("End to end: every round starts the program in this process (defaults, settings, window, first scan, "
+            "indexes, sort by Last Access, rows, status bar, paint), clicks three column headers, saves the "
+            "listing, enumerates the cache bare and then runs \"Scan Cache\" after 1% of the entries changed "
+            "(half revisited, a quarter gone, a quarter new). Cookies are included; strays are not.");
     StoreOptions();
-    double scanMs = 0;
-    if (EnsureSeededCache(scanN))
-        scanMs = BenchRealStartUp(scanN);
-    if (scanMs <= 0)
-        return;
-    BenchRealRescan(scanN);
-    for (int i = 0; i < sizeCount; i++) {
-        int n = sizes[i];
-        double estimate = scanMs * n / scanN;
-        std::string source = n == scanN ? "ScanCache alone (start-up row)"
-                                        : "ScanCache estimated: " + std::to_string(n / scanN) +
-                                              " × the start-up row's (a lower bound)";
-        BenchPreparedStartUp(n, estimate, source);
-        BenchPreparedRescan(n, estimate, source);
-    }
+    if (sample.real)
+        BenchRealCache(sample);
+    else
+        BenchPreparedListing(sample);
+    DeleteFileA(OUTPUT_FILE.c_str());
 }

@@ -41,7 +41,7 @@ static void RecordTime(const BackupRecordBuffer* buffer, DWORD offset, FILETIME*
 }
 
 // Appends the entry of the record in the buffer: 0 or 8.
-static DWORD AddBackupEntry(Listing* listing, const BackupRecordBuffer* buffer)
+static DWORD AddBackupEntry(Listing* listing, const BackupRecordBuffer* buffer, const LocalTimeOffset* zone)
 {
     CacheEntry* entry = NewEntry(listing);
     if (!entry)
@@ -58,13 +58,13 @@ static DWORD AddBackupEntry(Listing* listing, const BackupRecordBuffer* buffer)
 
     FILETIME utc;
     RecordTime(buffer, RECORD_ACCESS, &utc);
-    LocalTime(&utc, &entry->lastAccess);
+    LocalTime(zone, &utc, &entry->lastAccess);
     RecordTime(buffer, RECORD_MODIFIED, &utc);
-    LocalModifiedTime(&utc, &entry->lastModified);
+    LocalModifiedTime(zone, &utc, &entry->lastModified);
     RecordTime(buffer, RECORD_SYNC, &utc);
-    LocalTime(&utc, &entry->lastSync);
+    LocalTime(zone, &utc, &entry->lastSync);
     RecordTime(buffer, RECORD_EXPIRE, &utc);
-    LocalExpireTime(&utc, &entry->expireTime);
+    LocalExpireTime(zone, &utc, &entry->expireTime);
 
     entry->typeFlags = RecordDword(buffer, RECORD_TYPE);
     entry->size = RecordDword(buffer, RECORD_SIZE_LOW);
@@ -90,8 +90,9 @@ static DWORD ReadRecords(Listing* listing, HANDLE file, const FillProgress* prog
     if (code != 0)
         return code;
     BackupRecordBuffer buffer = {};
+    LocalTimeOffset zone = TakeLocalTimeOffset();
     while ((code = ReadBackupRecordFrom(&buffer, &source)) == 0) {
-        if ((code = AddBackupEntry(listing, &buffer)) != 0)
+        if ((code = AddBackupEntry(listing, &buffer, &zone)) != 0)
             break;
         ReportFillProgress(progress, listing);
         if ((code = SkipSourceBytes(&source, RecordDword(&buffer, RECORD_SIZE_LOW))) != 0)

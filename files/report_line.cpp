@@ -16,14 +16,16 @@ const int URL_LIMIT = 1024;
 
 }  // namespace
 
+// Every value has 32 bits: 32-bit division by a constant is a multiplication,
+// where a 64-bit one is a library call per digit.
 char* PutNumber(char* out, LONGLONG value, int base, int width)
 {
     char digits[24];
     int count = 0;
-    ULONGLONG magnitude = value < 0 ? (ULONGLONG)-value : (ULONGLONG)value;
+    DWORD magnitude = (DWORD)(value < 0 ? -value : value);
     do {
-        digits[count++] = "0123456789abcdef"[magnitude % base];
-        magnitude /= base;
+        digits[count++] = "0123456789abcdef"[base == 16 ? magnitude & 15 : magnitude % 10];
+        magnitude = base == 16 ? magnitude >> 4 : magnitude / 10;
     } while (magnitude);
     if (value < 0)
         digits[count++] = '-';

@@ -60,6 +60,7 @@ struct ScanState {
     DWORD skippedTypes;         // entries with any of these type bits are left out
     FreeSpaceQuery freeSpace;
     BOOL measured;              // the cluster measurement has been attempted
+    LocalTimeOffset zone;       // taken once for the whole scan
 };
 
 // Appends one enumerated entry unless the include rules leave it out; gives 0 or 8.
@@ -76,10 +77,10 @@ static DWORD AddScannedEntry(ScanState* scan, const INTERNET_CACHE_ENTRY_INFOA* 
         DropNewEntry(listing);
         return ERROR_CODE_OUT_OF_MEMORY;
     }
-    LocalTime(&info->LastAccessTime, &entry->lastAccess);
-    LocalModifiedTime(&info->LastModifiedTime, &entry->lastModified);
-    LocalTime(&info->LastSyncTime, &entry->lastSync);
-    LocalExpireTime(&info->ExpireTime, &entry->expireTime);
+    LocalTime(&scan->zone, &info->LastAccessTime, &entry->lastAccess);
+    LocalModifiedTime(&scan->zone, &info->LastModifiedTime, &entry->lastModified);
+    LocalTime(&scan->zone, &info->LastSyncTime, &entry->lastSync);
+    LocalExpireTime(&scan->zone, &info->ExpireTime, &entry->expireTime);
     entry->typeFlags = info->CacheEntryType;
 
     // The cluster size is measured once, on the first non-cookie entry whose local
@@ -123,7 +124,8 @@ DWORD ScanCache(Listing* listing, BOOL includeCookies, FreeSpaceQuery freeSpace,
         return listing->error;
     }
 
-    ScanState scan = {listing, HISTORY_ENTRY_BIT | (includeCookies ? 0 : COOKIE_ENTRY_BIT), freeSpace, FALSE};
+    ScanState scan = {listing, HISTORY_ENTRY_BIT | (includeCookies ? 0 : COOKIE_ENTRY_BIT), freeSpace, FALSE,
+                      TakeLocalTimeOffset()};
     HANDLE enumeration = NULL;
     for (;;) {
         DWORD reported = size;

@@ -1,139 +1,165 @@
 #include <string.h>
 #include <algorithm>
 #include "collation_sort.h"
-#include "ordering.h"
 #include "heap.h"
+#include "ordering.h"
+#include "text_ranks.h"
+
+namespace {
 
 // Compared byte for byte, these keys order texts as lstrcmpiA does.
-static const DWORD KEY_FLAGS = LCMAP_SORTKEY | NORM_IGNORECASE;
-// Largest key block asked for; beyond it the comparator sort takes over.
-static const ULONGLONG KEY_BLOCK_LIMIT = 0x7FFFFFFF;
+const DWORD KEY_FLAGS = LCMAP_SORTKEY | NORM_IGNORECASE;
+// Room made before a key is written: a key takes a few bytes per character, so the
+// one call that writes it rarely finds too little.
+const DWORD KEY_ROOM_PER_CHARACTER = 8;
+const DWORD KEY_ROOM_EXTRA = 64;
+const DWORD KEY_BLOCK_START = 64 * 1024;
+// Largest key block asked for; beyond it the texts are compared by lstrcmpiA.
+const DWORD KEY_BLOCK_LIMIT = 0x40000000;
+const DWORD NO_KEY = 0xFFFFFFFF;
 
-struct KeyedRow {
+// A row as the sort moves it. Its key, once made, is found by `index`.
+struct SortRow {
     CacheEntry* entry;
-    const BYTE* key;        // ends with its NUL
+    const char* text;       // "" for none
+    DWORD index;            // the row's place before the sort
+    BOOL plain;             // every byte below 0x80
+};
+
+struct KeyRef {
+    DWORD at;               // offset in the key block, or NO_KEY
     DWORD length;           // NUL included
 };
 
-static const char* TextOf(const CollationColumn* column, const CacheEntry* entry)
+// What the comparisons of one sort share.
+struct TextSorter {
+    const CollationColumn* column;
+    const TextRanks* ranks;     // null: every pair goes to the system
+    LCID locale;
+    BOOL descending;
+    KeyRef* refs;               // one per row, by index
+    BYTE* keys;                 // the keys made so far, back to back
+    DWORD keyBytes;
+    DWORD keyCapacity;
+    BOOL keysFailed;            // from now on lstrcmpiA compares what the ranks leave
+};
+
+BOOL IsPlain(const char* text)
 {
-    const char* text = column->text(entry);
-    return text ? text : "";
+    for (const BYTE* p = (const BYTE*)text; *p; p++)
+        if (*p >= 0x80)
+            return FALSE;
+    return TRUE;
 }
 
-static int CompareKeys(const KeyedRow& a, const KeyedRow& b)
+// Makes sure the key block has `room` bytes free; FALSE when it cannot grow.
+BOOL MakeRoom(TextSorter* sorter, DWORD room)
 {
-    int order = memcmp(a.key, b.key, std::min(a.length, b.length));
+    if (sorter->keyCapacity - sorter->keyBytes >= room)
+        return TRUE;
+    ULONGLONG wanted = std::max<ULONGLONG>((ULONGLONG)sorter->keyBytes + room, 2ULL * sorter->keyCapacity);
+    wanted = std::max<ULONGLONG>(wanted, KEY_BLOCK_START);
+    if (wanted > KEY_BLOCK_LIMIT)
+        return FALSE;
+    BYTE* grown = (BYTE*)HeapResize(sorter->keys, (DWORD)wanted);
+    if (!grown)
+        return FALSE;
+    sorter->keys = grown;
+    sorter->keyCapacity = (DWORD)wanted;
+    return TRUE;
+}
+
+// Writes the row's key at the end of the block with one call, into room that a
+// key of its length fits; only a key that still does not fit costs another.
+BOOL MakeKey(TextSorter* sorter, const SortRow& row)
+{
+    KeyRef* ref = &sorter->refs[row.index];
+    if (ref->at != NO_KEY)
+        return TRUE;
+    ULONGLONG room = (ULONGLONG)strlen(row.text) * KEY_ROOM_PER_CHARACTER + KEY_ROOM_EXTRA;
+    for (;;) {
+        if (room > KEY_BLOCK_LIMIT || !MakeRoom(sorter, (DWORD)room))
+            return FALSE;
+        DWORD free = sorter->keyCapacity - sorter->keyBytes;
+        int written = LCMapStringA(sorter->locale, KEY_FLAGS, row.text, -1, (LPSTR)sorter->keys + sorter->keyBytes,
+                                   (int)free);
+        if (written > 0) {
+            ref->at = sorter->keyBytes;
+            ref->length = (DWORD)written;
+            sorter->keyBytes += (DWORD)written;
+            return TRUE;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            return FALSE;
+        room = 2ULL * free;
+    }
+}
+
+int CompareKeys(const TextSorter* sorter, const SortRow& a, const SortRow& b)
+{
+    const KeyRef& ka = sorter->refs[a.index];
+    const KeyRef& kb = sorter->refs[b.index];
+    int order = memcmp(sorter->keys + ka.at, sorter->keys + kb.at, std::min(ka.length, kb.length));
     if (order != 0)
         return order;
-    return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
+    return ka.length < kb.length ? -1 : (ka.length > kb.length ? 1 : 0);
 }
 
-// Length of the key of `text`, its NUL included; 0 when the system cannot make it.
-static DWORD KeyLength(const char* text)
+// The two texts in lstrcmpiA's order.
+int CompareTexts(TextSorter* sorter, const SortRow& a, const SortRow& b)
 {
-    int measured = LCMapStringA(LOCALE_USER_DEFAULT, KEY_FLAGS, text, -1, NULL, 0);
-    return measured > 0 ? (DWORD)measured : 0;
-}
-
-// Writes the key of `text` into `room` bytes; gives its length, or 0.
-static DWORD WriteKey(const char* text, BYTE* key, DWORD room)
-{
-    int written = LCMapStringA(LOCALE_USER_DEFAULT, KEY_FLAGS, text, -1, (LPSTR)key, (int)room);
-    return written > 0 ? (DWORD)written : 0;
-}
-
-// Compares the leading key of two rows in the direction of the sort.
-static int Leading(const CollationColumn* column, const void* first, const void* second)
-{
-    const CacheEntry* a = (const CacheEntry*)first;
-    const CacheEntry* b = (const CacheEntry*)second;
-    return SortDescending ? column->leadingKey(b, a) : column->leadingKey(a, b);
-}
-
-// Whether row i of rows sorted by the leading key shares that key with a neighbour:
-// only then can its text decide anything. Without a leading key every row needs it.
-static BOOL NeedsKey(void** rows, DWORD count, DWORD i, const CollationColumn* column)
-{
-    if (!column->leadingKey)
-        return TRUE;
-    return (i > 0 && Leading(column, rows[i - 1], rows[i]) == 0) ||
-           (i + 1 < count && Leading(column, rows[i], rows[i + 1]) == 0);
-}
-
-// Makes the keys the rows need in one block: a first pass measures them, a second
-// writes them behind the row array; a row that needs none gets an empty key. Null
-// when the block cannot be had or a key cannot be made.
-static KeyedRow* MakeKeys(void** rows, DWORD count, const CollationColumn* column)
-{
-    ULONGLONG bytes = (ULONGLONG)count * sizeof(KeyedRow);
-    for (DWORD i = 0; i < count; i++) {
-        if (!NeedsKey(rows, count, i, column))
-            continue;
-        DWORD length = KeyLength(TextOf(column, (CacheEntry*)rows[i]));
-        if (length == 0)
-            return NULL;
-        bytes += (DWORD)length;
-    }
-    if (bytes > KEY_BLOCK_LIMIT)
-        return NULL;
-    KeyedRow* keyed = (KeyedRow*)HeapGet((DWORD)bytes);
-    if (!keyed)
-        return NULL;
-
-    BYTE* next = (BYTE*)(keyed + count);
-    BYTE* end = (BYTE*)keyed + bytes;
-    for (DWORD i = 0; i < count; i++) {
-        CacheEntry* entry = (CacheEntry*)rows[i];
-        keyed[i].entry = entry;
-        keyed[i].key = next;
-        keyed[i].length = 0;
-        if (!NeedsKey(rows, count, i, column))
-            continue;
-        DWORD length = WriteKey(TextOf(column, entry), next, (DWORD)(end - next));
-        if (length == 0) {
-            HeapRelease(keyed);
-            return NULL;
-        }
-        keyed[i].length = length;
-        next += length;
-    }
-    return keyed;
-}
-
-// Orders rows by their text's key (reversed while descending) and then by entry
-// number, always ascending.
-static void SortByKeys(KeyedRow* first, KeyedRow* last)
-{
-    BOOL descending = SortDescending != 0;
-    std::sort(first, last, [descending](const KeyedRow& a, const KeyedRow& b) {
-        int order = descending ? CompareKeys(b, a) : CompareKeys(a, b);
+    if (a.plain && b.plain && sorter->ranks) {
+        int order = CompareRanked(sorter->ranks, a.text, b.text);
         if (order != 0)
-            return order < 0;
-        return a.entry->entryNumber < b.entry->entryNumber;
-    });
+            return order;
+    }
+    // Equal bytes are equal texts in every locale.
+    if (strcmp(a.text, b.text) == 0)
+        return 0;
+    if (!sorter->keysFailed && MakeKey(sorter, a) && MakeKey(sorter, b))
+        return CompareKeys(sorter, a, b);
+    sorter->keysFailed = TRUE;
+    return lstrcmpiA(a.text, b.text);
 }
+
+// The leading key, then the text, both reversed while descending, then the entry
+// number, always ascending.
+bool Before(TextSorter* sorter, const SortRow& a, const SortRow& b)
+{
+    int order = 0;
+    if (sorter->column->leadingKey)
+        order = sorter->descending ? sorter->column->leadingKey(b.entry, a.entry)
+                                   : sorter->column->leadingKey(a.entry, b.entry);
+    if (order == 0)
+        order = sorter->descending ? CompareTexts(sorter, b, a) : CompareTexts(sorter, a, b);
+    if (order != 0)
+        return order < 0;
+    return a.entry->entryNumber < b.entry->entryNumber;
+}
+
+}  // namespace
 
 BOOL SortByCollationKeys(void** rows, DWORD count, const CollationColumn* column)
 {
-    // The text decides only among rows whose leading key is equal: sort by that key
-    // first, and the keys are made and compared for the runs of equal ones alone.
-    if (column->leadingKey)
-        std::sort(rows, rows + count, [column](void* a, void* b) { return Leading(column, a, b) < 0; });
-    KeyedRow* keyed = MakeKeys(rows, count, column);
-    if (!keyed)
+    ULONGLONG bytes = (ULONGLONG)count * (sizeof(SortRow) + sizeof(KeyRef));
+    if (bytes > KEY_BLOCK_LIMIT)
         return FALSE;
-    if (!column->leadingKey)
-        SortByKeys(keyed, keyed + count);
-    for (DWORD start = 0; column->leadingKey && start < count;) {
-        DWORD end = start + 1;
-        while (end < count && Leading(column, rows[start], rows[end]) == 0)
-            end++;
-        SortByKeys(keyed + start, keyed + end);
-        start = end;
+    SortRow* sorted = (SortRow*)HeapGet((DWORD)bytes);
+    if (!sorted)
+        return FALSE;
+    TextSorter sorter = {column, ThreadTextRanks(), GetThreadLocale(), SortDescending != 0,
+                         (KeyRef*)(sorted + count), NULL, 0, 0, FALSE};
+    for (DWORD i = 0; i < count; i++) {
+        CacheEntry* entry = (CacheEntry*)rows[i];
+        const char* text = column->text(entry);
+        sorted[i] = {entry, text ? text : "", i, FALSE};
+        sorted[i].plain = IsPlain(sorted[i].text);
+        sorter.refs[i] = {NO_KEY, 0};
     }
+    std::sort(sorted, sorted + count, [&sorter](const SortRow& a, const SortRow& b) { return Before(&sorter, a, b); });
     for (DWORD i = 0; i < count; i++)
-        rows[i] = keyed[i].entry;
-    HeapRelease(keyed);
+        rows[i] = sorted[i].entry;
+    HeapRelease(sorter.keys);
+    HeapRelease(sorted);
     return TRUE;
 }

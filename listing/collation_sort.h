@@ -1,5 +1,6 @@
-// Sorting rows by a text column in the order lstrcmpiA gives, through collation keys
-// made once per row instead of a locale comparison per pair.
+// Sorting rows by a text column in the order lstrcmpiA gives, without a locale
+// comparison per pair: 7-bit texts compare by the ranks learned from the system,
+// and only what the ranks cannot decide goes to the system's collation keys.
 #ifndef BRINDLEWICK_COLLATION_SORT_H
 #define BRINDLEWICK_COLLATION_SORT_H
 
@@ -11,11 +12,12 @@ struct CollationColumn {
 };
 
 // Sorts `count` rows by the leading key, then the text case-insensitively in the
-// user's locale, both reversed while SortDescending is set, then by entry number
-// ascending. The keys take one heap block for the length of the sort; with a
-// leading key, only rows that share theirs get one. Gives FALSE when the block
-// cannot be had: the rows are then still the same rows, in an order the caller has
-// to make again.
+// thread's locale, both reversed while SortDescending is set, then by entry number
+// ascending. Two texts that the ranks do not tell apart, or either of which holds
+// a byte of 0x80 or above, are compared by collation keys, made for a row the
+// first time it needs one, one system call each, into one growing block. Gives
+// FALSE when the block of rows cannot be had: the rows are then as they were, for
+// the caller to order another way.
 BOOL SortByCollationKeys(void** rows, DWORD count, const CollationColumn* column);
 
 #endif

@@ -58,8 +58,8 @@ DWORD CompactListing(Listing* listing)
 
     FreeListing(listing);
     *listing = compact;
-    listing->byLocalFile = {NULL, 0, 0, KEY_LOCAL_FILE};
-    listing->byUrl = {NULL, 0, 0, KEY_URL};
+    listing->byLocalFile = {NULL, 0, 0, KEY_LOCAL_FILE, 0, FALSE};
+    listing->byUrl = {NULL, 0, 0, KEY_URL, 0, FALSE};
     // A build without memory leaves its index empty; the merge builds it before use.
     BuildIndex(&listing->byLocalFile, listing);
     BuildIndex(&listing->byUrl, listing);

@@ -14,6 +14,10 @@ const DWORD MIN_INDEX_SLOTS = 793;
 typedef BOOL (*EntryFilter)(const CacheEntry* candidate, const void* context);
 
 const char* EntryKey(const CacheEntry* entry, IndexKeyField field);
+// The 32-bit hash a key is stored and looked up under (FNV-1a: texts that differ
+// in a character or two spread over the whole table).
+DWORD KeyHash(const char* key);
+// The slot a key's probe sequence starts at.
 DWORD HashKey(const char* key, DWORD tableSize);
 DWORD BuildIndex(EntryIndex* index, const Listing* listing);
 CacheEntry* FindEntry(EntryIndex* index, const char* key, DWORD* slot);
@@ -30,17 +34,30 @@ DWORD EnsureIndexBuilt(EntryIndex* index, const Listing* listing);
 struct IndexLookup {
     CacheEntry* found;      // the record that holds the key, or null
     DWORD slot;             // on a miss, the free slot to enter the record at, or NO_SLOT
+    DWORD hash;             // KeyHash of the key
+    BOOL keyHeld;           // on a miss, a record the filter refused holds the key
     BOOL rebuilt;           // the index was rebuilt over the listing's current rows
 };
 
+// FindEntryIf with every outcome of the lookup.
+void LookUp(EntryIndex* index, const char* key, EntryFilter accept, const void* context, IndexLookup* lookup);
 // The lookup half of inserting after a miss: when the lookup misses after passing
 // more than REBUILD_PROBES other records, the index is rebuilt over the listing's
 // current rows and the lookup repeated, once; a key that still collides that much
 // takes the free slot of the repeated lookup. Gives 0, or 8 when the rebuild failed.
 DWORD LookupForInsert(EntryIndex* index, const Listing* listing, const char* key,
                       EntryFilter accept, const void* context, IndexLookup* lookup);
-// Enters a record at the slot a lookup offered; nothing happens for NO_SLOT.
-void EnterAtSlot(EntryIndex* index, DWORD slot, CacheEntry* entry);
+// Enters a record with the key just looked up at the slot the lookup offered; a
+// record that gets no slot is missing from the index from then on.
+void EnterAtSlot(EntryIndex* index, const IndexLookup* lookup, CacheEntry* entry);
+// Takes a record out of the slot it holds under its present key and moves the
+// records behind it back into the gap: the index is then as if the record had
+// never been entered, and records that share a key keep their order.
+void RemoveFromIndex(EntryIndex* index, const CacheEntry* entry);
+// Whether every record that holds a key is in the index, alone with that key: the
+// record with a given key is then the one any lookup for it finds, whatever order
+// the index was filled in.
+BOOL KeysUnique(const EntryIndex* index);
 
 // Whether a rebuild now would give the index at least a fifth more slots than it
 // has. Rebuilt at about its present size, an index lays its records out about as

@@ -15,48 +15,96 @@ char* PutDecimal(char* out, unsigned value, int digits)
     return out;
 }
 
+static const ULONGLONG TOP_BIT = 0x8000000000000000ULL;
+static const ULONGLONG TICKS_PER_SECOND = 10000000;
+static const ULONGLONG TICKS_PER_DAY = 86400 * TICKS_PER_SECOND;
+
+static ULONGLONG Quad(const FILETIME& time)
+{
+    return ((ULONGLONG)time.dwHighDateTime << 32) | time.dwLowDateTime;
+}
+
 // The text of "%04d/%02d/%02d %d:%02d.%02d", made by hand: the list view asks for a
-// date per visible cell and the report writes one per line.
+// date per visible cell and the report writes one per line. Rows in the order of
+// a time column mostly share their day with the row before, and the system's
+// calendar conversion costs more than the rest of the text, so the date of the day
+// converted last is kept for the next time within it.
 void FormatEntryTime(char* text, const FILETIME* time)
 {
-    SYSTEMTIME parts;
-    if ((time->dwLowDateTime == 0 && time->dwHighDateTime == 0) || !FileTimeToSystemTime(time, &parts)) {
+    static ULONGLONG dayStart = TOP_BIT;    // no day yet
+    static SYSTEMTIME date;
+    ULONGLONG value = Quad(*time);
+    DWORD secondOfDay;
+    // FileTimeToSystemTime refuses values with the top bit set.
+    if (value == 0 || (value & TOP_BIT)) {
         lstrcpyA(text, "None");
         return;
     }
-    char* out = PutDecimal(text, parts.wYear, 4);
+    if (value - dayStart < TICKS_PER_DAY) {
+        secondOfDay = (DWORD)((value - dayStart) / TICKS_PER_SECOND);
+    } else if (FileTimeToSystemTime(time, &date)) {
+        dayStart = value - value % TICKS_PER_DAY;
+        secondOfDay = date.wHour * 3600u + date.wMinute * 60u + date.wSecond;
+    } else {
+        dayStart = TOP_BIT;
+        lstrcpyA(text, "None");
+        return;
+    }
+    char* out = PutDecimal(text, date.wYear, 4);
     *out++ = '/';
-    out = PutDecimal(out, parts.wMonth, 2);
+    out = PutDecimal(out, date.wMonth, 2);
     *out++ = '/';
-    out = PutDecimal(out, parts.wDay, 2);
+    out = PutDecimal(out, date.wDay, 2);
     *out++ = ' ';
-    out = PutDecimal(out, parts.wHour, 1);
+    out = PutDecimal(out, secondOfDay / 3600, 1);
     *out++ = ':';
-    out = PutDecimal(out, parts.wMinute, 2);
+    out = PutDecimal(out, secondOfDay / 60 % 60, 2);
     *out++ = '.';
-    out = PutDecimal(out, parts.wSecond, 2);
+    out = PutDecimal(out, secondOfDay % 60, 2);
     *out = '\0';
 }
 
-void LocalTime(const FILETIME* utc, FILETIME* local)
+// The date the offset is read at (in 2015); any date gives the same offset.
+static const ULONGLONG OFFSET_PROBE = 0x01D0000000000000ULL;
+
+LocalTimeOffset TakeLocalTimeOffset()
 {
-    if (!FileTimeToLocalFileTime(utc, local))
-        local->dwLowDateTime = local->dwHighDateTime = 0;
+    LocalTimeOffset zone = {0, FALSE};
+    FILETIME utc = {(DWORD)OFFSET_PROBE, (DWORD)(OFFSET_PROBE >> 32)}, local;
+    if (FileTimeToLocalFileTime(&utc, &local)) {
+        zone.offset = Quad(local) - OFFSET_PROBE;
+        zone.known = TRUE;
+    }
+    return zone;
 }
 
-void LocalModifiedTime(const FILETIME* utc, FILETIME* local)
+void LocalTime(const LocalTimeOffset* zone, const FILETIME* utc, FILETIME* local)
 {
-    LocalTime(utc, local);
+    ULONGLONG value = Quad(*utc);
+    ULONGLONG shifted = value + zone->offset;
+    // Times whose conversion would pass 0 or 2^63 are left to the system, which
+    // decides itself what such a result is.
+    if (zone->known && !(value & TOP_BIT) && !(shifted & TOP_BIT)) {
+        local->dwLowDateTime = (DWORD)shifted;
+        local->dwHighDateTime = (DWORD)(shifted >> 32);
+    } else if (!FileTimeToLocalFileTime(utc, local)) {
+        local->dwLowDateTime = local->dwHighDateTime = 0;
+    }
+}
+
+void LocalModifiedTime(const LocalTimeOffset* zone, const FILETIME* utc, FILETIME* local)
+{
+    LocalTime(zone, utc, local);
     if (local->dwHighDateTime & 0x80000000)
         local->dwLowDateTime = local->dwHighDateTime = 0;
 }
 
-void LocalExpireTime(const FILETIME* utc, FILETIME* local)
+void LocalExpireTime(const LocalTimeOffset* zone, const FILETIME* utc, FILETIME* local)
 {
     if (utc->dwLowDateTime == 0 && utc->dwHighDateTime == 0)
         *local = *utc;
     else
-        LocalTime(utc, local);
+        LocalTime(zone, utc, local);
 }
 
 void UtcTime(const FILETIME* local, FILETIME* utc)

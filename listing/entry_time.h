@@ -10,13 +10,22 @@ const int ENTRY_TIME_TEXT = 21;
 // time is zero or not a valid date.
 void FormatEntryTime(char* text, const FILETIME* time);
 
-// Conversions from a source's UTC times into the local times a listing holds; a
-// conversion the system refuses gives zero.
-void LocalTime(const FILETIME* utc, FILETIME* local);
+// The zone's offset from UTC as FileTimeToLocalFileTime applies it: the bias in
+// force now, the same for every date whatever its season. A fill takes it once,
+// and each of its conversions is then one addition instead of a system call.
+struct LocalTimeOffset {
+    ULONGLONG offset;       // local time minus UTC, modulo 2^64
+    BOOL known;             // false: every time goes through the system call
+};
+LocalTimeOffset TakeLocalTimeOffset();
+
+// Conversions from a source's UTC times into the local times a listing holds, each
+// what FileTimeToLocalFileTime gives; a conversion the system refuses gives zero.
+void LocalTime(const LocalTimeOffset* zone, const FILETIME* utc, FILETIME* local);
 // As LocalTime, and zero when the converted value has its top bit set.
-void LocalModifiedTime(const FILETIME* utc, FILETIME* local);
+void LocalModifiedTime(const LocalTimeOffset* zone, const FILETIME* utc, FILETIME* local);
 // As LocalTime, except that zero (no expiry) stays zero without conversion.
-void LocalExpireTime(const FILETIME* utc, FILETIME* local);
+void LocalExpireTime(const LocalTimeOffset* zone, const FILETIME* utc, FILETIME* local);
 // The inverse of LocalTime, for writers that store or show UTC: with the same
 // offset, so that LocalTime gives the listing's time back. A conversion the system
 // refuses gives zero.

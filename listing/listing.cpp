@@ -42,6 +42,8 @@ static void ResetIndex(EntryIndex* index, IndexKeyField keyField)
     index->tableSize = 0;
     index->probes = 0;
     index->keyField = keyField;
+    index->sharedKeys = 0;
+    index->incomplete = FALSE;
 }
 
 BOOL InitListing(Listing* listing)

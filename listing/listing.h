@@ -62,11 +62,20 @@ typedef Arena StringPool;   // NUL-terminated strings, no pointer array
 // Which string field of a record an index is keyed on.
 enum IndexKeyField { KEY_LOCAL_FILE, KEY_URL };
 
+// A slot of an index: a record and the hash of its key, so that a lookup passes
+// records with other keys without reading their texts.
+struct IndexSlot {
+    CacheEntry* entry;      // null when the slot is free
+    DWORD hash;             // KeyHash of the record's key
+};
+
 struct EntryIndex {
-    CacheEntry** slots;     // tableSize references, null when empty
+    IndexSlot* slots;       // tableSize slots
     DWORD tableSize;        // 0: no slot array
     DWORD probes;           // collisions counted by the latest FindEntry that met one
     IndexKeyField keyField;
+    DWORD sharedKeys;       // records that share their key with another record in the index
+    BOOL incomplete;        // a record that holds a key found no free slot and is missing
 };
 
 struct Listing {

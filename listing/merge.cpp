@@ -6,6 +6,7 @@
 #include "merge.h"
 #include "entry_index.h"
 #include "entry_status.h"
+#include "heap.h"
 
 namespace {
 
@@ -13,10 +14,13 @@ struct MergeState {
     Listing* main;
     BOOL straysJustIncluded;    // new entries without URL are inserted as unchanged rows
     BOOL cookiesJustIncluded;   // new entries with a URL are inserted as unchanged rows
-    BOOL rebuildAtEnd;          // byLocalFile holds entries under texts they no longer have
+    BOOL movedSinceBuild;       // an entry took over a URL since byLocalFile was last built
     const char* crowdedFile;    // local-file key that a rebuild did not help, or null
     const char* crowdedUrl;     // the same for byUrl
     BOOL compareBackup;         // entries read from a backup file are classified when found by URL
+    CacheEntry** previous;      // main entries by their number in the previous scan, or null
+    DWORD previousCount;
+    DWORD expected;             // the number in `previous` of the next scan entry's likely partner
 };
 
 BOOL SameTime(const FILETIME& a, const FILETIME& b)
@@ -88,7 +92,7 @@ DWORD ClassifyMatch(MergeState* state, CacheEntry* m, const CacheEntry* s)
 // A URL found in another local file (or in an entry without one): the main entry
 // takes the scan entry's fields and its local file. The text is carved before the
 // entry changes, so that a failure leaves the entry untouched.
-DWORD TakeOver(MergeState* state, CacheEntry* m, const CacheEntry* s, DWORD fileSlot)
+DWORD TakeOver(MergeState* state, CacheEntry* m, const CacheEntry* s)
 {
     BOOL bothHadFiles = s->localFile && m->localFile;
     DWORD length = s->localFile ? (DWORD)strlen(s->localFile) : 0;
@@ -103,22 +107,26 @@ DWORD TakeOver(MergeState* state, CacheEntry* m, const CacheEntry* s, DWORD file
     if (bothHadFiles)
         m->status = STATUS_MOVED;
     if (length > 0) {
-        // A text that fits is overwritten in place; the old bytes beyond it stay
-        // unused until compaction.
+        // The entry leaves byLocalFile under its old text and enters it under the
+        // new one, behind the records that hold that text already. A text that
+        // fits is overwritten in place; the old bytes beyond it stay unused until
+        // compaction.
+        EntryIndex* index = &state->main->byLocalFile;
+        RemoveFromIndex(index, m);
         CopyMemory(localFile, s->localFile, length + 1);
         m->localFile = localFile;
-        // The entry also stays at its old position, under the hash of its old
-        // text, until byLocalFile is rebuilt.
-        EnterAtSlot(&state->main->byLocalFile, fileSlot, m);
+        IndexLookup lookup;
+        LookUp(index, localFile, UrlsAgree, s, &lookup);
+        EnterAtSlot(index, &lookup, m);
     }
-    state->rebuildAtEnd = TRUE;
+    state->movedSinceBuild = TRUE;
     return 0;
 }
 
 // Comparing with a backup file: an entry read from the file has no local file to
 // be found by, so its URL pairs it with the scan entry, and the tests of a pair
 // found by local file say what changed. It takes the scan entry's local file.
-DWORD ClassifyBackupMatch(MergeState* state, CacheEntry* m, const CacheEntry* s, DWORD fileSlot)
+DWORD ClassifyBackupMatch(MergeState* state, CacheEntry* m, const CacheEntry* s, const IndexLookup* byFile)
 {
     char* localFile = NULL;
     if (s->localFile && !(localFile = CopyString(state->main, s->localFile)))
@@ -129,14 +137,14 @@ DWORD ClassifyBackupMatch(MergeState* state, CacheEntry* m, const CacheEntry* s,
     m->fromBackup = s->fromBackup;
     if (localFile) {
         m->localFile = localFile;
-        EnterAtSlot(&state->main->byLocalFile, fileSlot, m);
+        EnterAtSlot(&state->main->byLocalFile, byFile, m);
     }
     return 0;
 }
 
 // A scan entry found neither way becomes a new main entry. It is built completely
 // before it enters an index or the rows, and taken back when a copy fails.
-DWORD AppendNew(MergeState* state, const CacheEntry* s, DWORD fileSlot, DWORD urlSlot)
+DWORD AppendNew(MergeState* state, const CacheEntry* s, const IndexLookup* byFile, const IndexLookup* byUrl)
 {
     Listing* main = state->main;
     CacheEntry* n = NewEntry(main);
@@ -156,9 +164,9 @@ DWORD AppendNew(MergeState* state, const CacheEntry* s, DWORD fileSlot, DWORD ur
     BOOL hidden = n->url ? state->cookiesJustIncluded : state->straysJustIncluded;
     n->status = hidden ? STATUS_ADDED_HIDDEN : STATUS_ADDED;
     if (n->url)
-        EnterAtSlot(&main->byUrl, urlSlot, n);
+        EnterAtSlot(&main->byUrl, byUrl, n);
     if (n->localFile)
-        EnterAtSlot(&main->byLocalFile, fileSlot, n);
+        EnterAtSlot(&main->byLocalFile, byFile, n);
     main->count++;
     return 0;
 }
@@ -171,8 +179,7 @@ DWORD Lookup(MergeState* state, EntryIndex* index, const char** crowded, const c
              const void* context, IndexLookup* lookup)
 {
     if (key && *crowded && strcmp(key, *crowded) == 0) {
-        lookup->rebuilt = FALSE;
-        lookup->found = FindEntryIf(index, key, accept, context, &lookup->slot);
+        LookUp(index, key, accept, context, lookup);
         return 0;
     }
     DWORD result = LookupForAppend(index, state->main, key, accept, context, lookup);
@@ -181,41 +188,85 @@ DWORD Lookup(MergeState* state, EntryIndex* index, const char** crowded, const c
     return result;
 }
 
+// The main entry that held the scan entry's place in the previous scan, when it
+// is the one a lookup by local file would find: it holds the same text, its URL
+// agrees, and no other record holds that text. WinINet enumerates in the same
+// order from scan to scan, so most scan entries find their partner here, without
+// hashing a key.
+CacheEntry* PartnerInPlace(const MergeState* state, const CacheEntry* s)
+{
+    if (!state->previous || state->expected >= state->previousCount || !s->localFile ||
+        !KeysUnique(&state->main->byLocalFile))
+        return NULL;
+    CacheEntry* m = state->previous[state->expected];
+    if (!m || !m->localFile || strcmp(m->localFile, s->localFile) != 0 || !UrlsAgree(m, s))
+        return NULL;
+    return m;
+}
+
+// The next scan entry's partner is likely the main entry that followed this one.
+void FollowPartner(MergeState* state, const CacheEntry* m)
+{
+    if (m->entryNumber >= 0)
+        state->expected = (DWORD)m->entryNumber + 1;
+}
+
 DWORD MergeOne(MergeState* state, const CacheEntry* s)
 {
     Listing* main = state->main;
+    CacheEntry* m = PartnerInPlace(state, s);
+    if (m) {
+        FollowPartner(state, m);
+        return ClassifyMatch(state, m, s);
+    }
+
     IndexLookup byFile;
     DWORD result = Lookup(state, &main->byLocalFile, &state->crowdedFile, s->localFile, UrlsAgree, s, &byFile);
     if (result != 0)
         return result;
     if (byFile.rebuilt)
-        state->rebuildAtEnd = FALSE;    // the rebuild dropped every stale position
-    if (byFile.found)
+        state->movedSinceBuild = FALSE;     // the rebuild entered every entry under its present text
+    if (byFile.found) {
+        FollowPartner(state, byFile.found);
         return ClassifyMatch(state, byFile.found, s);
+    }
 
     IndexLookup byUrl;
     result = Lookup(state, &main->byUrl, &state->crowdedUrl, s->url, NULL, NULL, &byUrl);
     if (result != 0)
         return result;
-    if (byUrl.found && state->compareBackup && byUrl.found->fromBackup && !byUrl.found->localFile)
-        return ClassifyBackupMatch(state, byUrl.found, s, byFile.slot);
-    if (byUrl.found)
-        return TakeOver(state, byUrl.found, s, byFile.slot);
-    return AppendNew(state, s, byFile.slot, byUrl.slot);
+    if (byUrl.found) {
+        FollowPartner(state, byUrl.found);
+        if (state->compareBackup && byUrl.found->fromBackup && !byUrl.found->localFile)
+            return ClassifyBackupMatch(state, byUrl.found, s, &byFile);
+        return TakeOver(state, byUrl.found, s);
+    }
+    return AppendNew(state, s, &byFile, &byUrl);
 }
 
-}  // namespace
-
-DWORD MergeEntries(Listing* main, const Listing* scan, BOOL straysJustIncluded, BOOL cookiesJustIncluded,
-                   BOOL compareBackup)
+// Every main entry becomes Deleted. The ones the previous scan reached (all that
+// were not Deleted already) are noted first by their number in it, for finding
+// partners in place; without memory for that, every partner is looked up.
+void MarkAllDeleted(MergeState* state)
 {
-    MergeState state = {main, straysJustIncluded, cookiesJustIncluded, FALSE, NULL, NULL, compareBackup};
+    Listing* main = state->main;
+    DWORD count = main->count > 0 ? (DWORD)main->count : 0;
+    state->previous = count ? (CacheEntry**)HeapGet(count * sizeof(CacheEntry*)) : NULL;
+    state->previousCount = state->previous ? count : 0;
+    if (state->previous)
+        ZeroMemory(state->previous, count * sizeof(CacheEntry*));
+    for (DWORD row = 0; row < count; row++) {
+        CacheEntry* entry = EntryAt(main, (LONG)row);
+        if (state->previous && entry->status != STATUS_DELETED && entry->entryNumber >= 0 &&
+            (DWORD)entry->entryNumber < count)
+            state->previous[entry->entryNumber] = entry;
+        entry->status = STATUS_DELETED;
+    }
+}
 
-    for (LONG row = 0; row < main->count; row++)
-        EntryAt(main, row)->status = STATUS_DELETED;
-    if (scan->count <= 0)
-        return 0;
-
+DWORD MergeRows(MergeState* state, const Listing* scan)
+{
+    Listing* main = state->main;
     // A main listing whose fill failed holds no pools and cannot take entries.
     if (!main->records || !main->strings)
         return ERROR_CODE_OUT_OF_MEMORY;
@@ -224,20 +275,35 @@ DWORD MergeEntries(Listing* main, const Listing* scan, BOOL straysJustIncluded, 
     DWORD result = EnsureIndexBuilt(&main->byLocalFile, main);
     if (result == 0)
         result = EnsureIndexBuilt(&main->byUrl, main);
+    for (LONG row = 0; result == 0 && row < scan->count; row++)
+        result = MergeOne(state, EntryAt(scan, row));
     if (result != 0)
         return result;
 
-    for (LONG row = 0; row < scan->count; row++) {
-        result = MergeOne(&state, EntryAt(scan, row));
-        if (result != 0)
-            return result;
-    }
-
-    if (state.rebuildAtEnd) {
+    // Entries that moved were entered under their new texts in place. Only where
+    // records share a text would a fresh build order them otherwise: by row.
+    if (state->movedSinceBuild && !KeysUnique(&main->byLocalFile)) {
         DiscardIndex(&main->byLocalFile);
         return BuildIndex(&main->byLocalFile, main);
     }
     return 0;
+}
+
+}  // namespace
+
+DWORD MergeEntries(Listing* main, const Listing* scan, BOOL straysJustIncluded, BOOL cookiesJustIncluded,
+                   BOOL compareBackup)
+{
+    MergeState state = {main, straysJustIncluded, cookiesJustIncluded, FALSE, NULL, NULL, compareBackup, NULL, 0, 0};
+    if (scan->count <= 0) {
+        for (LONG row = 0; row < main->count; row++)
+            EntryAt(main, row)->status = STATUS_DELETED;
+        return 0;
+    }
+    MarkAllDeleted(&state);
+    DWORD result = MergeRows(&state, scan);
+    HeapRelease(state.previous);
+    return result;
 }
 
 void MarkStraysDeleted(Listing* listing)

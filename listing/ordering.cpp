@@ -66,7 +66,7 @@ static const char* UrlText(const CacheEntry* entry) { return entry->url; }
 static const char* LocalFileText(const CacheEntry* entry) { return entry->localFile; }
 static const char* HeaderText(const CacheEntry* entry) { return entry->headerText; }
 
-// The text columns in the form the collation-key sort takes them: their text, and the
+// The text columns in the form the text sort takes them: their text, and the
 // key compared before it (column 5 compares the last access time first).
 static BOOL TextColumn(LONG column, CollationColumn* text)
 {
@@ -88,9 +88,9 @@ void SortListing(Listing* listing, LONG column, DWORD direction)
     void** rows = listing->records->pointers;
     DWORD count = (DWORD)listing->count;
 
-    // lstrcmpiA costs microseconds a call; text columns compare collation keys made
-    // once per row instead, and fall back to the comparator when there is no memory
-    // for the keys.
+    // lstrcmpiA costs microseconds a call; text columns compare by the ranks learned
+    // from the system and by collation keys made at most once per row instead, and
+    // fall back to the comparator when there is no memory for the sort's rows.
     CollationColumn text;
     if (TextColumn(column, &text) && SortByCollationKeys(rows, count, &text))
         return;

@@ -40,7 +40,7 @@ static size_t CacheFolderLength(const char* localFile)
     return 0;
 }
 
-static void FillStray(CacheEntry* entry, const WIN32_FIND_DATAA* found, LONG entryNumber)
+static void FillStray(CacheEntry* entry, const WIN32_FIND_DATAA* found, LONG entryNumber, const LocalTimeOffset* zone)
 {
     entry->status = STATUS_UNCHANGED;
     entry->url = NULL;
@@ -53,14 +53,14 @@ static void FillStray(CacheEntry* entry, const WIN32_FIND_DATAA* found, LONG ent
     entry->entryNumber = entryNumber;
 
     FILETIME local;
-    LocalTime(&found->ftLastAccessTime, &local);
+    LocalTime(zone, &found->ftLastAccessTime, &local);
     ULARGE_INTEGER access;
     access.LowPart = local.dwLowDateTime;
     access.HighPart = local.dwHighDateTime;
     access.QuadPart += LAST_ACCESS_LATE_IN_DAY;
     entry->lastAccess.dwLowDateTime = access.LowPart;
     entry->lastAccess.dwHighDateTime = access.HighPart;
-    LocalTime(&found->ftLastWriteTime, &entry->lastModified);
+    LocalTime(zone, &found->ftLastWriteTime, &entry->lastModified);
     ZeroMemory(&entry->lastSync, sizeof(entry->lastSync));
     ZeroMemory(&entry->expireTime, sizeof(entry->expireTime));
     entry->fromBackup = 0;
@@ -68,7 +68,8 @@ static void FillStray(CacheEntry* entry, const WIN32_FIND_DATAA* found, LONG ent
 
 // Adds the item whose full path the buffer holds, unless an entry names it already.
 // Gives 0 or 8; `added` grows by one for a new stray.
-static DWORD AddStrayUnlessNamed(Listing* listing, const char* path, const WIN32_FIND_DATAA* found, LONG* added)
+static DWORD AddStrayUnlessNamed(Listing* listing, const char* path, const WIN32_FIND_DATAA* found,
+                                 const LocalTimeOffset* zone, LONG* added)
 {
     IndexLookup lookup;
     DWORD result = LookupForAppend(&listing->byLocalFile, listing, path, NULL, NULL, &lookup);
@@ -86,13 +87,13 @@ static DWORD AddStrayUnlessNamed(Listing* listing, const char* path, const WIN32
         DropNewEntry(listing);
         return ERROR_CODE_OUT_OF_MEMORY;
     }
-    FillStray(entry, found, listing->count);
+    FillStray(entry, found, listing->count, zone);
     listing->count++;
-    EnterAtSlot(&listing->byLocalFile, lookup.slot, entry);
+    EnterAtSlot(&listing->byLocalFile, &lookup, entry);
     return 0;
 }
 
-DWORD ScanStrayFolder(Listing* listing, char* folderPath)
+static DWORD ScanFolder(Listing* listing, char* folderPath, const LocalTimeOffset* zone)
 {
     size_t folderLength = strnlen(folderPath, STRAY_PATH_BUFFER);
     if (folderLength + sizeof(ALL_FILES_BELOW) > STRAY_PATH_BUFFER)
@@ -122,13 +123,19 @@ DWORD ScanStrayFolder(Listing* listing, char* folderPath)
             continue;
         CopyMemory(name, found.cFileName, nameLength);
         name[nameLength] = '\0';
-        result = AddStrayUnlessNamed(listing, folderPath, &found, &added);
+        result = AddStrayUnlessNamed(listing, folderPath, &found, zone, &added);
     } while (result == 0 && FindNextFileA(search, &found));
     FindClose(search);
 
     if (result == 0)
         listing->strayCount += added;
     return result;
+}
+
+DWORD ScanStrayFolder(Listing* listing, char* folderPath)
+{
+    LocalTimeOffset zone = TakeLocalTimeOffset();
+    return ScanFolder(listing, folderPath, &zone);
 }
 
 void ScanStrays(Listing* listing)
@@ -157,6 +164,7 @@ void ScanStrays(Listing* listing)
     // Only the subfolders are walked; files lying in the cache folder itself are not strays.
     // The error is rewritten only when a subfolder was scanned.
     DWORD result = 0;
+    LocalTimeOffset zone = TakeLocalTimeOffset();
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsDotName(found.cFileName))
             continue;
@@ -165,7 +173,7 @@ void ScanStrays(Listing* listing)
             continue;
         CopyMemory(path + folderLength, found.cFileName, nameLength);
         path[folderLength + nameLength] = '\0';
-        result = ScanStrayFolder(listing, path);
+        result = ScanFolder(listing, path, &zone);
         listing->error = result;
     } while (result == 0 && FindNextFileA(search, &found));
     FindClose(search);

@@ -58,14 +58,15 @@ TEST(ReportLine, EqualsTheFormattersLineForExtremeValues)
 
 TEST(ReportLine, TimeTextsHaveTheirFixedForm)
 {
-    SYSTEMTIME morning = {2005, 3, 1, 7, 9, 5, 7, 0}, late = {30827, 12, 0, 31, 23, 59, 59, 999},
-               first = {1601, 1, 1, 1, 0, 0, 0, 0};
-    const char* texts[3] = {"2005/03/07 9:05.07", "30827/12/31 23:59.59", "1601/01/01 0:00.00"};
-    SYSTEMTIME* parts[3] = {&morning, &late, &first};
-    for (int i = 0; i < 3; i++) {
+    // The second time falls on the day of the first.
+    SYSTEMTIME morning = {2005, 3, 1, 7, 9, 5, 7, 0}, night = {2005, 3, 1, 7, 23, 59, 59, 999},
+               late = {30827, 12, 0, 31, 23, 59, 59, 999}, first = {1601, 1, 1, 1, 0, 0, 0, 0};
+    const char* texts[4] = {"2005/03/07 9:05.07", "2005/03/07 23:59.59", "30827/12/31 23:59.59", "1601/01/01 0:00.00"};
+    SYSTEMTIME* parts[4] = {&morning, &night, &late, &first};
+    for (int i = 0; i < 4; i++) {
         FILETIME time;
         ASSERT_TRUE(SystemTimeToFileTime(parts[i], &time));
-        if (i == 2)
+        if (i == 3)
             time.dwLowDateTime = 1;     // the very first FILETIME after 0, which means none
         char text[ENTRY_TIME_TEXT];
         FormatEntryTime(text, &time);

@@ -1,0 +1,25 @@
+// The groups of measurements; each runs on one sample of entries and adds its rows
+// to the results table.
+#ifndef BRINDLEWICK_BENCH_H
+#define BRINDLEWICK_BENCH_H
+
+#include "sample_listing.h"
+
+void BenchIndex(const Sample& sample);
+void BenchMerge(const Sample& sample);
+void BenchCompaction(const Sample& sample);
+void BenchSort(const Sample& sample);
+void BenchStrays(const Sample& sample);
+void BenchBackup(const Sample& sample);
+void BenchReport(const Sample& sample);
+void BenchCacheBackup(const Sample& sample);
+void BenchMemory(const Sample& sample);
+// End to end on the main window: with the prefix's cache for a real sample, with a
+// listing prepared in memory for a made-up one.
+void BenchWindow(const Sample& sample);
+
+// The memory benchmark's child process: fills one listing (or none, for the
+// baseline) and writes what the process holds. Gives the exit code.
+int RunMemoryChild(const char* kind, int count, const char* outputPath);
+
+#endif
