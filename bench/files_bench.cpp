@@ -9,8 +9,11 @@
 #include <vector>
 #include "backup_builder.h"
 #include "backup_reader.h"
+#include "backup_writer.h"
 #include "bench.h"
 #include "cache_scan.h"
+#include "column_table.h"
+#include "csv_export.h"
 #include "ordering.h"
 #include "results.h"
 #include "seeded_cache.h"
@@ -194,14 +197,9 @@ typedef std::function<DWORD(const char* path, const Listing* listing)> FileWrite
 // An export of the listing to a file against writing as many bytes in 64 KiB
 // pieces: in the order the rows were made, which lie in memory one after the other,
 // and then in the list's first order (newest access first), judged, in which they
-// lie scattered. "Export CSV" is measured here once it exists, with its own
-// writer: BenchExport(sample, "ExportListingCsv", "csv", ExportListingCsv).
+// lie scattered.
 void BenchExport(const Sample& sample, const char* operation, const char* extension, const FileWriter& write)
 {
-    if (!write) {
-        AddRow(Unmeasurable(operation, sample.label, TARGET_EXPORT, "not on this branch yet"));
-        return;
-    }
     Listing listing = {};
     FillReportListing(&listing, sample);
     CreateDirectoryA(BENCH_DATA_FOLDER, NULL);
@@ -248,8 +246,7 @@ void CopyCachedFiles(const Listing* listing, const std::string& output, std::vec
 }
 
 // A cache backup of the real cache's listing against reading the same cached files
-// and writing their bytes. "Save Cache Backup" is measured here once it exists,
-// with the function that writes the backup: BenchSaveBackup(sample, SaveCacheBackup).
+// and writing their bytes.
 void BenchSaveBackup(const Sample& sample, const FileWriter& save)
 {
     const char* operation = "\"Save Cache Backup\" of every entry";
@@ -257,10 +254,6 @@ void BenchSaveBackup(const Sample& sample, const FileWriter& save)
         AddRow(Unmeasurable(operation, sample.label, TARGET_SAVE_BACKUP,
                             sample.entries.size() > 60000 ? "no WinINet cache holds this many entries"
                                                           : "measured with the real cache of this size"));
-        return;
-    }
-    if (!save) {
-        AddRow(Unmeasurable(operation, sample.label, TARGET_SAVE_BACKUP, "not on this branch yet"));
         return;
     }
     Listing listing = {};
@@ -292,10 +285,16 @@ void BenchBackup(const Sample& sample)
 void BenchReport(const Sample& sample)
 {
     BenchExport(sample, "ExportListingText", "txt", ExportListingText);
-    BenchExport(sample, "Export CSV", "csv", nullptr);
+    const char* captions[COLUMN_COUNT];
+    ColumnCaptions(captions);
+    BenchExport(sample, "ExportListingCsv", "csv",
+                [&](const char* path, const Listing* listing) { return ExportListingCsv(path, listing, captions); });
 }
 
 void BenchCacheBackup(const Sample& sample)
 {
-    BenchSaveBackup(sample, nullptr);
+    BenchSaveBackup(sample, [](const char* path, const Listing* listing) {
+        BackupSaveOutcome outcome;
+        return SaveBackupFile(path, listing, NULL, &outcome);
+    });
 }
