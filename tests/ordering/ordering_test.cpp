@@ -1,5 +1,4 @@
-// The fourteen column orderings, the collation-key sort behind the text columns, and
-// the status bar totals.
+// The collation-key sort of the text columns against their comparators.
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -7,7 +6,6 @@
 #include "heap.h"
 #include "listing_builder.h"
 #include "ordering.h"
-#include "summary.h"
 
 namespace {
 
@@ -19,36 +17,8 @@ std::string Order(const Listing* listing)
     return order;
 }
 
-// Rows with equal keys, extreme values and absent texts in every column; last modified,
-// last sync and expiry take one value, `time`.
-struct Row { const char *url, *localFile, *header; LONG status; DWORD size, typeFlags, hitRate, useCount, exemptDelta;
-             ULONGLONG lastAccess, time; };
-const Row MIXED[] = {
-    {"http://b.example/x", "C:\\c\\a\\x", "HTTP/1.1 200 OK", 1, 10, 1, 5, 2, 0, 500, 7},
-    {nullptr, "C:\\c\\b\\stray", nullptr, 7, 0x80000000, 0x20, 0, 0, 0, 500, 0},
-    {"Cookie:user@b.example/", "C:\\c\\k\\u.txt", nullptr, 1, 300, 0x100001, 1, 1, 0x80000000, 0xFFFFFFFF00000000,
-     0x8000000000000000},
-    {"HTTP://B.EXAMPLE/X", "c:\\C\\A\\X", "http/1.1 200 ok", 0, 10, 0x80000001, 0x80000000, 0x7FFFFFFF, 0xFFFFFFFF, 500,
-     7},
-    {"http://a.example/", "", "", 8, 0xFFFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x80000000, 1, 0, 1},
-    {"http://b.example/x", "C:\\c\\a\\x", "HTTP/1.1 200 OK", 1, 10, 1, 5, 2, 0, 500, 7},
-    {nullptr, "C:\\c\\b\\other", nullptr, 2, 1, 0xFFFFFFFF, 0xFFFFFFFF, 0, 0x7FFFFFFF, 499, 0xFFFFFFFF},
-};
-
-FILETIME Time(ULONGLONG value) { return {(DWORD)value, (DWORD)(value >> 32)}; }
-
-void FillMixed(Listing* listing)
-{
-    for (const Row& r : MIXED) {
-        CacheEntry* e = AddEntry(listing, r.url, r.localFile, r.header);
-        e->status = r.status, e->size = r.size, e->typeFlags = r.typeFlags, e->hitRate = r.hitRate;
-        e->useCount = r.useCount, e->exemptDelta = r.exemptDelta, e->lastAccess = Time(r.lastAccess);
-        e->lastModified = e->lastSync = e->expireTime = Time(r.time);
-    }
-}
-
-// URL-like texts of pieces whose collation is easy to get wrong: hyphens and apostrophes, blanks, accented
-// letters beside their plain and expanded forms, digits, punctuation; every twentieth repeats an earlier one.
+// URL-like texts of pieces whose collation is easy to get wrong (hyphens, apostrophes, blanks, accented
+// letters beside plain and expanded forms, digits, punctuation); every twentieth repeats an earlier one.
 std::vector<std::string> Corpus(size_t size, std::mt19937& random)
 {
     static const char* const pieces[] = {
@@ -72,55 +42,9 @@ std::vector<std::string> Corpus(size_t size, std::mt19937& random)
     return corpus;
 }
 
-CacheEntry* Add(Listing* listing, const char* url, DWORD size, LONG status = 1, DWORD typeFlags = 1)
-{
-    CacheEntry* e = AddEntry(listing, url, "C:\\c\\s\\f");
-    e->size = size, e->status = status, e->typeFlags = typeFlags;
-    return e;
-}
-
 }  // namespace
 
-// Entry numbers in row order, ascending then descending. Texts compare without case,
-// absent ones as ""; sizes and exempt deltas are unsigned, flags, hit rates and use
-// counts signed by value (0x80000000 first); equal access times order by URL in the
-// same direction; equal keys fall to the entry number, ascending either way.
-TEST(Ordering, EveryColumnInBothDirections)
-{
-    const char* const orders[SORT_COLUMNS][2] = {
-        {"0 1 2 3 4 5 6", "6 5 4 3 2 1 0"}, {"1 6 2 4 0 3 5", "0 3 5 4 2 1 6"}, {"3 0 2 5 6 1 4", "4 1 6 0 2 5 3"},
-        {"4 0 3 5 6 1 2", "2 1 6 0 3 5 4"}, {"6 0 3 5 2 1 4", "4 1 2 0 3 5 6"}, {"4 6 1 0 3 5 2", "2 0 3 5 1 6 4"},
-        {"1 4 0 3 5 6 2", "2 6 0 3 5 4 1"}, {"1 4 0 3 5 6 2", "2 6 0 3 5 4 1"}, {"3 6 0 5 1 2 4", "4 2 1 0 5 6 3"},
-        {"3 6 1 2 0 5 4", "4 0 5 2 1 6 3"}, {"4 1 6 2 0 5 3", "3 0 5 2 1 6 4"}, {"0 1 5 4 6 2 3", "3 2 6 4 0 1 5"},
-        {"1 4 0 3 5 6 2", "2 6 0 3 5 4 1"}, {"1 2 4 6 0 3 5", "0 3 5 1 2 4 6"},
-    };
-    for (LONG column = 0; column < SORT_COLUMNS; column++) {
-        for (DWORD direction : {0, 1}) {
-            SCOPED_TRACE(testing::Message() << "column " << column << (direction ? " descending" : " ascending"));
-            TestListing listing;
-            FillMixed(listing.get());
-            SortListing(listing.get(), column, direction);
-            EXPECT_EQ(Order(listing.get()), orders[column][direction]);
-            EXPECT_EQ(SortDescending, direction);
-        }
-    }
-}
-
-// An empty listing, or a column out of range, changes nothing, SortDescending included.
-TEST(Ordering, NothingToSortChangesNothing)
-{
-    TestListing listing, empty;
-    FillMixed(listing.get());
-    SortListing(listing.get(), 0, 1);
-    SortListing(empty.get(), 1, 0);
-    for (LONG column : {-1, SORT_COLUMNS})
-        SortListing(listing.get(), column, 0);
-    EXPECT_EQ(SortDescending, 1u);
-    EXPECT_EQ(Order(listing.get()), "6 5 4 3 2 1 0");
-}
-
-// Text columns compare collation keys made once per row, in one heap block; without
-// it they fall back to the comparators, which call lstrcmpiA for every pair.
+// Keys made once per row, in one heap block, or without it the comparators: the same order.
 TEST(Collation, KeyedSortEqualsTheComparatorSortOnALargeMixedCorpus)
 {
     const size_t size = 6000;
@@ -128,7 +52,6 @@ TEST(Collation, KeyedSortEqualsTheComparatorSortOnALargeMixedCorpus)
     std::vector<std::string> urls = Corpus(size, random), files = Corpus(size, random), headers = Corpus(size, random);
     TestListing listing;
     for (size_t i = 0; i < size; i++) {
-        // Some strays without a URL, some headers absent or empty, few distinct access times.
         const char* header = i % 40 == 3 ? nullptr : i % 40 == 4 ? "" : headers[i].c_str();
         AddEntry(listing.get(), i % 50 == 7 ? nullptr : urls[i].c_str(), files[i].c_str(), header)
             ->lastAccess.dwLowDateTime = random() % 4;
@@ -148,36 +71,4 @@ TEST(Collation, KeyedSortEqualsTheComparatorSortOnALargeMixedCorpus)
             EXPECT_TRUE(Order(listing.get()) == keyed);     // not EXPECT_EQ: 6,000 numbers
         }
     }
-}
-
-// Sizes round up to whole clusters in 64 bits (a cluster size of 0 counts nothing); a
-// cookie is an entry of no bytes; Deleted rows count apart, Added ones also as added.
-TEST(Summary, TotalsAndTheirTexts)
-{
-    for (DWORD cluster : {4096u, 1u, 0u}) {
-        TestListing listing;
-        listing->clusterSize = cluster;
-        for (DWORD size : {0u, 1u, 4096u, 4097u, 0xFFFFF001u})
-            Add(listing.get(), "http://u/", size);
-        ULONGLONG expected = cluster == 4096 ? 16384 + 0x100000000 : cluster == 1 ? 8194 + 0xFFFFF001ull : 0;
-        EXPECT_EQ(SummarizeListing(listing.get()).currentSize, expected) << cluster;
-    }
-
-    TestListing listing;
-    listing->clusterSize = 1;
-    Add(listing.get(), "http://unchanged/", 1);
-    Add(listing.get(), "http://deleted/", 20, 0);
-    Add(listing.get(), "http://added/", 300, 7);
-    Add(listing.get(), "http://hidden/", 4000, 8);                 // added unseen: not in "Amt added"
-    Add(listing.get(), "Cookie:u@h/", 50000, 7, 0x100001);         // one entry, no bytes
-    Add(listing.get(), nullptr, 600000);                           // a stray
-    Add(listing.get(), nullptr, 7000000, 7);                       // an added stray
-    Add(listing.get(), nullptr, 80000000, 0);                      // a deleted stray
-    Add(listing.get(), nullptr, 0xFFFFFFFF);                       // totals beyond 4 GiB
-    char sizes[SUMMARY_TEXT_BYTES], strays[SUMMARY_TEXT_BYTES];
-    ListingSummary summary = SummarizeListing(listing.get());
-    FormatListingSummary(&summary, sizes, strays);
-    EXPECT_STREQ(sizes,
-                 "CurSize: 4302571596   Amt added: 7000300   Amt Del'd: 80000020   NumEntries: 4   ClusterSize: 1");
-    EXPECT_STREQ(strays, "Size of strays: 4302567295   NumStrays: 3");
 }
