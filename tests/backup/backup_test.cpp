@@ -108,13 +108,16 @@ TEST(BackupMutation, EveryDamagedFileLoadsWholeOrFailsCleanly)
     }
     EXPECT_GT(loaded, 1000);
     EXPECT_GT(variants - loaded, 1000);
+    Listing listing = {};       // the header text, after the extension, made one line
+    file.Write(BackupFileBytes(backups[1])), LoadBackupFile(file.path.c_str(), &listing);
+    EXPECT_STREQ(EntryAt(&listing, 0)->headerText, "HTTP/1.1 200 OK  Content-Type: text/html    ");
+    FreeListing(&listing);
     // No backup file (layout, magic without its NUL, 2^29 blocks: 0 bytes in 32 bits) or a broken one.
     typedef BackupFileSpec F;
     for (void (*shape)(F&) : {+[](F& f) { f.layout = 81; }, +[](F& f) { f.magic = "QZTIFARCHIVE1X"; },
                               +[](F& f) { f.blockCount = 0x20000000; }, +[](F& f) { f.endMarker = false; },
                               +[](F& f) { f.records[0].length = 79; }, +[](F& f) { f.records[2].url.reset(); },
                               +[](F& f) { f.records[2].length = 80 + f.records[2].url->size(); }}) {
-        Listing listing = {};
         F broken = backups[1];
         shape(broken);
         file.Write(BackupFileBytes(broken));
