@@ -45,8 +45,7 @@ Rows Shown(const Listing* listing, bool fields = false)
     return rows;
 }
 
-// No record past count, no slot outside the rows, no text in released (poisoned) memory; with
-// `exact`, every row lies on the probe path of its local file, in exactly one slot.
+// No record past count or slot outside the rows, no text in freed (poisoned) memory; `exact`: each row found by file.
 void ExpectSound(Listing* listing, bool exact)
 {
     CacheEntry** rows = (CacheEntry**)listing->records->pointers;
@@ -88,9 +87,8 @@ TEST(Merge, WorkedExampleThenTheSameScanAgain)
     ExpectSound(main->get(), true);      // B is found by b2, and only there
 }
 
-// Pairing by local file (only when the URLs agree), then by URL, byte for byte; status 8 for new rows of
-// a kind just included. In a pair by local file the weightiest change decides; a stray named with a new
-// time takes the URL.
+// Pairing by local file (when the URLs agree), then by URL, byte for byte; status 8 for a kind just included.
+// In a pair by local file the weightiest change decides; a stray named with a new time takes the URL.
 TEST(Merge, PairingAndClassification)
 {
     const std::initializer_list<Row> ux = {{"u", "x"}}, strayX = {{nullptr, "x"}};
@@ -156,8 +154,7 @@ TEST(Merge, OutOfMemoryAtEveryRequestLeavesNoHalfBuiltEntry)
     EXPECT_GT(failures, 8);     // failures reached index builds, records and strings
 }
 
-// Compaction keeps the live rows in order, every field and text, with both indexes; or, out of memory
-// at any request, leaves the listing exactly as it was.
+// Compaction keeps the live rows, fields and texts, with both indexes; out of memory, the listing as it was.
 TEST(Compaction, KeepsTheLiveRowsOrLeavesTheListingAsItWas)
 {
     std::unique_ptr<TestListing> main, scan;

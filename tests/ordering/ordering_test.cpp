@@ -17,8 +17,7 @@ std::string Order(const Listing* listing)
     return order;
 }
 
-// URL-like texts of pieces whose collation is easy to get wrong (hyphens, apostrophes, blanks, accented
-// letters beside plain and expanded forms, digits, punctuation); every twentieth repeats an earlier one.
+// URL-like texts of pieces whose collation is easy to get wrong; every twentieth repeats an earlier one.
 std::vector<std::string> Corpus(size_t size, std::mt19937& random)
 {
     static const char* const pieces[] = {

@@ -1,30 +1,43 @@
 // Filling a listing from the real WinINet cache, and the cluster measurement.
 #include <gtest/gtest.h>
+#include <string.h>
 #include "backup_builder.h"
 #include "cache_scan.h"
 #include "cache_seed.h"
 #include "listing_builder.h"
 
-// A scan that runs out of memory anywhere (the pools, the buffer and its growth for a long header,
-// a second block of records) frees the listing and says 8.
-TEST(Scan, OutOfMemoryAnywhereFreesTheListingWith8)
+// Entries larger than the buffer (the first, a cookie) are read, history never; the cluster size is measured
+// once, not on a cookie; a local file loses one trailing dot; out of memory anywhere frees the listing.
+TEST(Scan, EveryKindOfEntryAndOutOfMemoryAnywhere)
 {
     ClearUrlCache();
-    for (int i = 0; i < 120; i++)
-        SeedCacheEntry({"http://example.com/" + std::to_string(i), "x", NORMAL_ENTRY, std::string(i ? 9 : 5000, 'h')});
     Listing listing = {};
-    LONG failures = ForEachHeapFailure([&] { FreeListing(&listing); },
-                                       [&] { ScanCache(&listing, TRUE, GetDiskFreeSpaceExA); }, [&](bool failed) {
+    auto scan = [&] { FreeListing(&listing), ScanCache(&listing, TRUE, GetDiskFreeSpaceExA); };
+    SeedCacheEntry({"Cookie:user@example.com/", "x", COOKIE_ENTRY, std::string(5000, 'h')});
+    scan();
+    EXPECT_TRUE(listing.count == 1 && listing.clusterSize == 0) << listing.count;
+    for (int i = 0; i < 120; i++)
+        SeedCacheEntry({(i ? "http://h/" : "Visited: u@http://h/") + std::to_string(i), "x", i ? 1 : HISTORY_ENTRY});
+    std::string file = SeedCacheEntry({"http://example.com/dot"});
+    ASSERT_TRUE(CommitUrlCacheEntryA("http://example.com/dot.", (file + ".").c_str(), {}, {}, 1, NULL, 0, NULL, NULL));
+    LONG failures = ForEachHeapFailure([] {}, scan, [&](bool failed) {
         EXPECT_EQ(listing.error, failed ? 8u : 0u);
-        EXPECT_EQ(listing.count, failed ? 0 : 120);
+        EXPECT_EQ(listing.count, failed ? 0 : 122);
         EXPECT_EQ(listing.records == nullptr, failed);
     });
     EXPECT_GE(failures, 5);
+    EXPECT_EQ(listing.clusterSize, 4096u);      // Wine's C: reports 8 x 512 bytes
+    for (LONG row = 0; row < listing.count; row++) {
+        const CacheEntry* e = EntryAt(&listing, row);
+        EXPECT_TRUE(strcmp(e->url, "http://example.com/dot.") || e->localFile == file) << e->localFile;
+    }
+    listing.clusterSize = 512;
+    scan();
+    EXPECT_EQ(listing.clusterSize, 512u);
     FreeListing(&listing);
 }
 
-// Off NTFS, the cluster probe writes C:\__tmp and measures the free space it took: a plausible
-// size or 0, nothing left behind, and a user's file of that name neither used nor changed.
+// The probe file C:\__tmp: a plausible size or 0, nothing left behind, a user's file of that name untouched.
 TEST(ClusterSize, TheProbeLeavesNothingAndTouchesNoUsersFile)
 {
     TempFile probe("");

@@ -37,7 +37,6 @@ HINSTANCE WINAPI RecordShellExecute(HWND, LPCSTR verb, LPCSTR file, LPCSTR param
 
 HRESULT WINAPI RefusePdf(LPCWSTR extension) { return lstrcmpiW(extension, L".pdf") == 0; }   // the danger check
 
-// The system's sentence for an error code, which ends a warning.
 std::string SystemText(DWORD code)
 {
     char text[256] = "";
@@ -72,7 +71,6 @@ struct CommandTest : MainWindowTest {
         g_app.shellExecute = RecordShellExecute;
         return window;
     }
-    // Heap requests fail until the next modal window, which gets OK.
     static void FailHeapUntilTheNextBox()
     {
         actions.push_back([](HWND box) { FailHeapAfter(-1), PostMessageA(box, WM_COMMAND, IDOK, 0); });
@@ -166,14 +164,11 @@ TEST_F(CommandTest, BackupFilesAndTheReport)
     ASSERT_NE(SeedCacheEntry({Site + "a.htm"}), "");
     ASSERT_NE(SeedCacheEntry({Site + "b.htm"}), "");
     ASSERT_TRUE(OpenWindow());
-    Command(IDM_LOAD_NEW_LISTING);   // cancelled: nothing changes
-    EXPECT_EQ(Statuses(), (StatusMap{{Site + "a.htm", ""}, {Site + "b.htm", ""}}));
     TempFile first("brindlewick first.cbf"), notes("brindlewick notes.cbf"), report("brindlewick report.txt");
     ASSERT_TRUE(first.Write(BackupFile({{Cookie, 1, COOKIE_ENTRY}, {Site + "a.htm", 20480, 1},
                                         {Site + "old.htm", 5000, 1}})));
     answer = first.path;
     Command(IDM_LOAD_NEW_LISTING);
-    // Newest first; the cookie switches cookies on, strays go off.
     EXPECT_EQ(Column(1), (std::vector<std::string>{Site + "old.htm", Site + "a.htm", Cookie}));
     EXPECT_EQ(StatusText(0), "CurSize: 28672   Amt added: 0   Amt Del'd: 0   NumEntries: 3   ClusterSize: 4096");
     EXPECT_TRUE(!Checked(IDM_INCLUDE_STRAYS) && Checked(IDM_INCLUDE_COOKIES));
@@ -213,9 +208,8 @@ TEST_F(CommandTest, BackupFilesAndTheReport)
     }
 }
 
-// 40,000 rows, cells of extreme values. A row opens by association unless its type can run code (the
-// built-in list, in any case, or the system's check), else through the open command; a double-click
-// and Enter on the selected row open it.
+// 40,000 rows, cells of extreme values. A row opens by association unless its type can run code (the built-in
+// list, any case, or the system's check), else by the open command; a double-click and Enter open it.
 TEST_F(CommandTest, RowsOfALargeListingShowTheirEntriesAndOpenTheirFiles)
 {
     ASSERT_TRUE(OpenWindow());

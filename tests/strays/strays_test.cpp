@@ -18,7 +18,6 @@ struct Strays : ::testing::Test {
         for (auto path = made.rbegin(); path != made.rend(); ++path)
             DeleteFileA(path->c_str()) || RemoveDirectoryA(path->c_str());
     }
-    // A folder, or a (sparse) file of `size` bytes.
     bool File(const std::string& name, LONGLONG size = -1)
     {
         made.push_back(root + name);
@@ -35,9 +34,8 @@ struct Strays : ::testing::Test {
 
 }  // namespace
 
-// Each stray carries its file's attributes and size (low 32 bits). Not strays: "desktop.ini" exactly,
-// files in the cache folder itself, files an entry names byte for byte, what nested folders hold.
-// Out of memory: 8, and the strays so far stay, whole.
+// Each stray carries its file's attributes and size (low half). Not strays: "desktop.ini" exactly, files of
+// the cache folder itself or named by an entry, nested folders' files. Out of memory: 8, the strays so far stay.
 TEST_F(Strays, FilesOfTheSubfoldersJoinWithTheirFileFields)
 {
     std::map<std::string, LONGLONG> files = {{"b\\Desktop.ini", 10}, {"a\\Case.txt", 1}, {"b\\big", 0x100000007}};
@@ -78,8 +76,7 @@ TEST_F(Strays, FilesOfTheSubfoldersJoinWithTheirFileFields)
     EXPECT_EQ((*listing)->strayCount, 0);
 }
 
-// 1,019 characters leave just room for "\*.*" in the 1,024-byte path buffer; a cache folder too
-// long for it is not scanned at all.
+// 1,019 characters leave just room for "\*.*" in the path buffer; a longer cache folder is not scanned at all.
 TEST(StrayFolder, APathThatLeavesNoRoomIsNeverWrittenPast)
 {
     struct Guarded { char path[STRAY_PATH_BUFFER]; char guard[32]; };

@@ -29,13 +29,10 @@ static LRESULT CALLBACK AnswerModalWindows(int code, WPARAM wParam, LPARAM lPara
         !GetPropA(box, "noted")) {
         SetPropA(box, "noted", (HANDLE)1);
         MainWindowTest::shown.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))});
-        if (MainWindowTest::actions.empty()) {
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-        } else {
-            auto action = MainWindowTest::actions.front();
-            MainWindowTest::actions.pop_front();
-            action(box);
-        }
+        std::function<void(HWND)> action = [](HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); };
+        if (!MainWindowTest::actions.empty())
+            action = MainWindowTest::actions.front(), MainWindowTest::actions.pop_front();
+        action(box);
     }
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
