@@ -1,9 +1,8 @@
 // Folding a scan into the main listing, and compacting the result.
 #include <gtest/gtest.h>
 #include <algorithm>
-#include <string>
+#include <memory>
 #include <string.h>
-#include <vector>
 #include "compaction.h"
 #include "entry_index.h"
 #include "entry_status.h"
@@ -14,178 +13,55 @@
 namespace {
 
 struct Row { const char* url; const char* file; };
+typedef std::vector<std::string> Rows;
 
-void Fill(Listing* listing, std::initializer_list<Row> rows)
+std::string Text(const char* text) { return text ? text : "-"; }
+
+// A listing of the rows; with `tiny` blocks, every record and string takes a heap request of its own.
+std::unique_ptr<TestListing> Filled(std::initializer_list<Row> rows, bool tiny = false)
 {
+    std::unique_ptr<TestListing> listing(new TestListing);
+    if (tiny) {
+        FreeArena((*listing)->records), FreeArena((*listing)->strings);
+        (*listing)->records = CreateArena(1, sizeof(CacheEntry), 1, 1), (*listing)->strings = CreateArena(1, 1, 1, 0);
+    }
     for (const Row& row : rows)
-        AddEntry(listing, row.url, row.file);
+        AddEntry(listing->get(), row.url, row.file);
+    return listing;
 }
 
-std::vector<CacheEntry*> Rows(const Listing* listing)
+// Every row as "status URL file"; with `fields`, its header text and the bytes of its other fields too.
+Rows Shown(const Listing* listing, bool fields = false)
 {
-    std::vector<CacheEntry*> rows;
-    for (LONG i = 0; i < listing->count; i++)
-        rows.push_back(EntryAt(listing, i));
+    Rows rows;
+    for (LONG row = 0; row < listing->count; row++) {
+        CacheEntry e = *EntryAt(listing, row);
+        rows.push_back(std::to_string(e.status) + " " + Text(e.url) + " " + Text(e.localFile));
+        std::string header = Text(e.headerText);
+        e.url = e.localFile = e.headerText = nullptr;
+        if (fields)
+            rows.back() += " " + header + std::string((const char*)&e, sizeof e);
+    }
     return rows;
 }
 
-std::vector<LONG> Statuses(const Listing* listing)
-{
-    std::vector<LONG> statuses;
-    for (CacheEntry* row : Rows(listing))
-        statuses.push_back(row->status);
-    return statuses;
-}
-
-std::string Text(const char* text) { return text ? text : "<null>"; }
-
-// Whether `row` itself lies on the probe path of `key`, and in exactly one slot.
-bool IndexedOnce(EntryIndex* index, const char* key, CacheEntry* row)
-{
-    DWORD slot;
-    auto same = [](const CacheEntry* candidate, const void* wanted) -> BOOL { return candidate == wanted; };
-    return FindEntryIf(index, key, same, row, &slot) == row &&
-           std::count_if(index->slots, index->slots + index->tableSize,
-                         [row](const IndexSlot& s) { return s.entry == row; }) == 1;
-}
-
-// No record past count, no index slot outside the rows, no string in released
-// (poisoned) memory; with `exact`, every row is indexed once under its local file.
+// No record past count or slot outside the rows, no text in freed (poisoned) memory; `exact`: each row found by file.
 void ExpectSound(Listing* listing, bool exact)
 {
-    std::vector<CacheEntry*> rows = Rows(listing);
+    CacheEntry** rows = (CacheEntry**)listing->records->pointers;
     EXPECT_EQ(listing->records->pointerCount, (DWORD)listing->count);
     for (EntryIndex* index : {&listing->byLocalFile, &listing->byUrl})
         for (DWORD s = 0; s < index->tableSize; s++)
-            EXPECT_TRUE(!index->slots[s].entry || std::count(rows.begin(), rows.end(), index->slots[s].entry))
-                << "slot " << s;
-    for (CacheEntry* row : rows) {
+            EXPECT_TRUE(!index->slots[s].entry || std::count(rows, rows + listing->count, index->slots[s].entry)) << s;
+    auto same = [](const CacheEntry* candidate, const void* wanted) -> BOOL { return candidate == wanted; };
+    EntryIndex* files = &listing->byLocalFile;
+    for (CacheEntry* row : std::vector<CacheEntry*>(rows, rows + listing->count)) {
         for (const char* text : {row->url, row->localFile, row->headerText})
-            EXPECT_TRUE(!text || !strchr(text, '\xDD')) << "row " << row->entryNumber;
-        EXPECT_TRUE(!exact || !row->localFile || IndexedOnce(&listing->byLocalFile, row->localFile, row))
-            << row->localFile;
+            EXPECT_TRUE(!text || !strchr(text, '\xDD')) << row->entryNumber;
+        DWORD slot, seen = (DWORD)std::count_if(files->slots, files->slots + files->tableSize,
+                                                [row](const IndexSlot& s) { return s.entry == row; });
+        EXPECT_TRUE(!exact || !row->localFile || (FindEntryIf(files, row->localFile, same, row, &slot) && seen == 1));
     }
-}
-
-// Every record and every string takes a heap request of its own.
-void UseTinyBlocks(Listing* listing)
-{
-    FreeArena(listing->records);
-    FreeArena(listing->strings);
-    listing->records = CreateArena(1, sizeof(CacheEntry), 1, 1);
-    listing->strings = CreateArena(1, 1, 1, 0);
-}
-
-// Main A, B, stray C, E; scan A' (new access), B' in file b2, C' named u4 (new modified), new D.
-void FillWorked(Listing* main, Listing* scan)
-{
-    Fill(main, {{"u1", "a"}, {"u2", "b"}, {nullptr, "c"}, {"u5", "e"}});
-    Fill(scan, {{"u1", "a"}, {"u2", "b2"}, {"u4", "c"}, {"u3", "d"}});
-    EntryAt(scan, 0)->lastAccess.dwLowDateTime = 1;
-    EntryAt(scan, 2)->lastModified.dwLowDateTime = 1;
-}
-
-// A row's fields with its three texts in place of their addresses.
-std::vector<std::string> Images(const Listing* listing, bool liveOnly)
-{
-    std::vector<std::string> images;
-    for (CacheEntry* row : Rows(listing)) {
-        if (liveOnly && row->status == STATUS_DELETED)
-            continue;
-        CacheEntry fields = *row;
-        fields.url = fields.localFile = fields.headerText = nullptr;
-        images.push_back(std::string((const char*)&fields, sizeof fields));
-        for (const char* text : {row->url, row->localFile, row->headerText})
-            images.back() += "|" + Text(text);
-    }
-    return images;
-}
-
-}  // namespace
-
-TEST(Merge, WorkedExampleThenTheSameScanAgain)
-{
-    TestListing main, scan;
-    FillWorked(main.get(), scan.get());
-    ASSERT_EQ(MergeEntries(main.get(), scan.get(), FALSE, FALSE), 0u);
-    EXPECT_EQ(Statuses(main.get()), (std::vector<LONG>{3, 5, 6, 0, 7}));
-    EXPECT_STREQ(EntryAt(main.get(), 1)->localFile, "b2");
-    EXPECT_STREQ(EntryAt(main.get(), 2)->url, "u4");
-    // Nothing moved since: everything is unchanged, and E stays Deleted.
-    ASSERT_EQ(MergeEntries(main.get(), scan.get(), FALSE, FALSE), 0u);
-    EXPECT_EQ(Statuses(main.get()), (std::vector<LONG>{1, 1, 1, 0, 1}));
-    PoisonReleasedHeap(TRUE);   // the caller frees the scan right after the merge
-    FreeListing(scan.get());
-    PoisonReleasedHeap(FALSE);
-    ExpectSound(main.get(), true);      // B is found by b2, and only there
-}
-
-// Pairing by local file (only when the URLs agree) and then by URL, and the status of
-// a pair found by local file: the weightiest difference decides, and a stray that the
-// cache now names with a new time takes the URL. The merge builds the indexes itself.
-TEST(Merge, PairingAndClassification)
-{
-    typedef void (*Change)(CacheEntry* firstScanned);
-    struct Case {
-        const char* name;
-        std::initializer_list<Row> main, scan;
-        std::vector<LONG> statuses;
-        Change change;
-        std::vector<const char*> files = {};    // of the main rows afterwards, when given
-    } cases[] = {
-        {"identical scan", {{"u1", "f1"}, {nullptr, "f2"}}, {{nullptr, "f2"}, {"u1", "f1"}}, {1, 1}, nullptr},
-        {"backup-shaped main", {{"u1", nullptr}, {"u2", nullptr}}, {{"u1", "f1"}, {"u3", "f3"}}, {1, 0, 7}, nullptr,
-         {"f1", nullptr, "f3"}},
-        {"backup-shaped scan", {{"u1", "f1"}, {"u2", "f2"}}, {{"u1", nullptr}, {"u9", nullptr}}, {1, 0, 7}, nullptr,
-         {"f1", "f2", nullptr}},
-        // A file name handed to another URL, or kept by a stray of a vanished entry, is another entry.
-        {"name reused for a new URL", {{"u1", "fav"}, {"u2", "g"}}, {{"u2", "g"}, {"u9", "fav"}}, {0, 1, 7}, nullptr},
-        {"name reused for a known URL", {{"u1", "fav"}, {"u2", "g"}}, {{"u2", "fav"}}, {0, 5}, nullptr,
-         {"fav", "fav"}},
-        {"stray left by a vanished entry", {{"u1", "fav"}}, {{nullptr, "fav"}}, {0, 7}, nullptr},
-        // Every entry without a file shares the empty key.
-        {"several empty files", {{"u1", ""}, {"u2", ""}, {"u3", ""}}, {{"u2", ""}, {"u1", ""}, {"u4", ""}},
-         {1, 1, 0, 7}, nullptr},
-        {"size only", {{"u", "x"}}, {{"u", "x"}}, {1}, [](CacheEntry* s) { s->size = 2000; }},
-        {"hit rate", {{"u", "x"}}, {{"u", "x"}}, {2}, [](CacheEntry* s) { s->hitRate = 1; }},
-        {"type flags", {{"u", "x"}}, {{"u", "x"}}, {2}, [](CacheEntry* s) { s->typeFlags = 1; }},
-        {"expiry, high half", {{"u", "x"}}, {{"u", "x"}}, {2}, [](CacheEntry* s) { s->expireTime.dwHighDateTime = 1; }},
-        {"access beats counters", {{"u", "x"}}, {{"u", "x"}}, {3},
-         [](CacheEntry* s) { s->lastAccess.dwLowDateTime = s->hitRate = 1; }},
-        {"modified beats access", {{"u", "x"}}, {{"u", "x"}}, {4},
-         [](CacheEntry* s) { s->lastModified.dwLowDateTime = s->lastAccess.dwLowDateTime = 1; }},
-        {"stray, new access", {{nullptr, "x"}}, {{"u", "x"}}, {6},
-         [](CacheEntry* s) { s->lastAccess.dwLowDateTime = 1; }},
-        {"stray, new modified", {{nullptr, "x"}}, {{"u", "x"}}, {6},
-         [](CacheEntry* s) { s->lastModified.dwLowDateTime = 1; }},
-        {"stray, counters only", {{nullptr, "x"}}, {{"u", "x"}}, {2}, [](CacheEntry* s) { s->hitRate = 1; }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TestListing main, scan;
-        Fill(main.get(), c.main);
-        Fill(scan.get(), c.scan);
-        if (c.change)
-            c.change(EntryAt(scan.get(), 0));
-        ASSERT_EQ(MergeEntries(main.get(), scan.get(), FALSE, FALSE), 0u);
-        EXPECT_EQ(Statuses(main.get()), c.statuses);
-        for (size_t i = 0; i < c.files.size() && i < (size_t)main->count; i++)
-            EXPECT_EQ(Text(EntryAt(main.get(), (LONG)i)->localFile), Text(c.files[i])) << "row " << i;
-        ExpectSound(main.get(), true);
-    }
-}
-
-// A partner is taken from its place in the previous scan only when no other record holds its file: here a
-// stray that a sort put first holds it too, and a lookup meets the stray first.
-TEST(Merge, APartnerInPlaceNeverPassesOverARecordSharingItsFile)
-{
-    TestListing main, scan;
-    Fill(main.get(), {{nullptr, "f"}, {"u1", "f"}});
-    EntryAt(main.get(), 0)->entryNumber = 1, EntryAt(main.get(), 1)->entryNumber = 0;
-    Fill(scan.get(), {{"u1", "f"}});
-    EntryAt(scan.get(), 0)->lastAccess.dwLowDateTime = 1;
-    ASSERT_EQ(MergeEntries(main.get(), scan.get(), FALSE, FALSE), 0u);
-    EXPECT_EQ(Statuses(main.get()), (std::vector<LONG>{6, 0}));
 }
 
 // The records that hold `key`, in the order lookups meet them.
@@ -200,6 +76,83 @@ std::vector<CacheEntry*> Holders(EntryIndex* index, const char* key)
     while (CacheEntry* found = FindEntryIf(index, key, unseen, &holders, &slot))
         holders.push_back(found);
     return holders;
+}
+
+void FreePoisoned(Listing* listing) { PoisonReleasedHeap(TRUE), FreeListing(listing), PoisonReleasedHeap(FALSE); }
+
+// Main A, B, stray C, E; scan A' (new access), B' in file b2, C' named u4 (new modified), new D.
+const std::initializer_list<Row> WorkedMain = {{"u1", "a"}, {"u2", "b"}, {nullptr, "c"}, {"u5", "e"}};
+std::unique_ptr<TestListing> WorkedScan()
+{
+    auto scan = Filled({{"u1", "a"}, {"u2", "b2"}, {"u4", "c"}, {"u3", "d"}});
+    EntryAt(scan->get(), 0)->lastAccess.dwLowDateTime = EntryAt(scan->get(), 2)->lastModified.dwLowDateTime = 1;
+    return scan;
+}
+
+}  // namespace
+
+TEST(Merge, WorkedExampleThenTheSameScanAgain)
+{
+    auto main = Filled(WorkedMain), scan = WorkedScan();
+    ASSERT_EQ(MergeEntries(main->get(), scan->get(), FALSE, FALSE), 0u);
+    EXPECT_EQ(Shown(main->get()), (Rows{"3 u1 a", "5 u2 b2", "6 u4 c", "0 u5 e", "7 u3 d"}));
+    ASSERT_EQ(MergeEntries(main->get(), scan->get(), FALSE, FALSE), 0u);
+    EXPECT_EQ(Shown(main->get()), (Rows{"1 u1 a", "1 u2 b2", "1 u4 c", "0 u5 e", "1 u3 d"}));
+    FreePoisoned(scan->get());
+    ExpectSound(main->get(), true);      // B is found by b2, and only there
+}
+
+// Pairing by local file (when the URLs agree), then by URL, byte for byte; status 8 for a kind just included.
+// In a pair by local file the weightiest change decides; a stray named with a new time takes the URL.
+TEST(Merge, PairingAndClassification)
+{
+    const std::initializer_list<Row> ux = {{"u", "x"}}, strayX = {{nullptr, "x"}};
+    const struct {
+        const char* name;
+        std::initializer_list<Row> main, scan;
+        Rows expected;
+        BOOL strays = FALSE, cookies = FALSE;   // just included
+        void (*change)(CacheEntry* firstScanned) = nullptr;
+    } cases[] = {
+        {"backup-shaped main", {{"a", nullptr}, {"b", nullptr}}, {{"a", "f"}, {"c", "g"}}, {"1 a f", "0 b -", "7 c g"}},
+        {"backup-shaped scan", {{"a", "f"}, {"b", "g"}}, {{"a", nullptr}, {"z", nullptr}}, {"1 a f", "0 b g", "7 z -"}},
+        {"name reused, new URL", {{"a", "f"}, {"b", "g"}}, {{"b", "g"}, {"z", "f"}}, {"0 a f", "1 b g", "7 z f"}},
+        {"name reused, known URL", {{"a", "f"}, {"b", "g"}}, {{"b", "f"}}, {"0 a f", "5 b f"}},
+        {"stray of a vanished entry", {{"a", "f"}}, {{nullptr, "f"}}, {"0 a f", "7 - f"}},
+        {"URL in other case", {{"http://h/A", "f"}}, {{"http://h/a", "f"}}, {"0 http://h/A f", "7 http://h/a f"}},
+        {"moved to a shorter name", {{"u1", "long-name"}}, {{"u1", "ab"}}, {"5 u1 ab"}},
+        {"several without a file", {{"u1", ""}, {"u2", ""}, {"u3", ""}}, {{"u2", ""}, {"u1", ""}, {"u4", ""}},
+         {"1 u1 ", "1 u2 ", "0 u3 ", "7 u4 "}},
+        {"strays just included", {}, {{"u", "p"}, {nullptr, "s"}}, {"7 u p", "8 - s"}, TRUE, FALSE},
+        {"cookies just included", {}, {{"u", "p"}, {nullptr, "s"}}, {"8 u p", "7 - s"}, FALSE, TRUE},
+        {"size only", ux, ux, {"1 u x"}, 0, 0, [](CacheEntry* s) { s->size = 2000; }},
+        {"type flags", ux, ux, {"2 u x"}, 0, 0, [](CacheEntry* s) { s->typeFlags = 1; }},
+        {"expiry, high half", ux, ux, {"2 u x"}, 0, 0, [](CacheEntry* s) { s->expireTime = {0, 1}; }},
+        {"access, hit rate", ux, ux, {"3 u x"}, 0, 0, [](CacheEntry* s) { s->lastAccess = {1, 0}, s->hitRate = 1; }},
+        {"modified, access", ux, ux, {"4 u x"}, 0, 0, [](CacheEntry* s) { s->lastModified = s->lastAccess = {1, 0}; }},
+        {"stray, new modified", strayX, ux, {"6 u x"}, 0, 0, [](CacheEntry* s) { s->lastModified = {1, 0}; }},
+        {"stray, counters only", strayX, ux, {"2 - x"}, 0, 0, [](CacheEntry* s) { s->hitRate = 1; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto main = Filled(c.main), scan = Filled(c.scan);
+        if (c.change)
+            c.change(EntryAt(scan->get(), 0));
+        ASSERT_EQ(MergeEntries(main->get(), scan->get(), c.strays, c.cookies), 0u);
+        EXPECT_EQ(Shown(main->get()), c.expected);
+        ExpectSound(main->get(), true);
+    }
+}
+
+// A partner is taken from its place in the previous scan only when no other record holds its file: here a
+// stray that a sort put first holds it too, and a lookup meets the stray first.
+TEST(Merge, APartnerInPlaceNeverPassesOverARecordSharingItsFile)
+{
+    auto main = Filled({{nullptr, "f"}, {"u1", "f"}}), scan = Filled({{"u1", "f"}});
+    EntryAt(main->get(), 0)->entryNumber = 1, EntryAt(main->get(), 1)->entryNumber = 0;
+    EntryAt(scan->get(), 0)->lastAccess.dwLowDateTime = 1;
+    ASSERT_EQ(MergeEntries(main->get(), scan->get(), FALSE, FALSE), 0u);
+    EXPECT_EQ(Shown(main->get()), (Rows{"6 u1 f", "0 u1 f"}));
 }
 
 // Entries that moved change their place in byLocalFile in place, the rebuild left for texts that stay shared,
@@ -223,13 +176,13 @@ TEST(Merge, MovedEntriesLeaveTheIndexAsAFreshBuildWould)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TestListing main, scan;
-        for (size_t i = 0; i < c.files.size(); i++)
-            AddEntry(main.get(), ("u" + std::to_string(i)).c_str(), c.files[i].c_str());
         std::vector<std::string> files = c.files;
         for (const Move& move : c.moves)
             files[move.row] = move.file;
-        for (size_t i = 0; i < files.size(); i++)
+        for (size_t i = 0; i < files.size(); i++) {
+            AddEntry(main.get(), ("u" + std::to_string(i)).c_str(), c.files[i].c_str());
             AddEntry(scan.get(), ("u" + std::to_string(i)).c_str(), files[i].c_str());
+        }
         ASSERT_EQ(BuildIndex(&main->byLocalFile, main.get()), 0u);
         ASSERT_EQ(BuildIndex(&main->byUrl, main.get()), 0u);
         ResetHeapRequestCount();
@@ -244,146 +197,68 @@ TEST(Merge, MovedEntriesLeaveTheIndexAsAFreshBuildWould)
     }
 }
 
-TEST(Merge, NewEntriesOfAJustIncludedKindGetStatus8)
-{
-    struct Case { BOOL straysJustIncluded, cookiesJustIncluded; LONG withUrl, stray; } cases[] = {
-        {FALSE, FALSE, 7, 7}, {TRUE, FALSE, 7, 8}, {FALSE, TRUE, 8, 7},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.straysJustIncluded << c.cookiesJustIncluded);
-        TestListing main, scan;
-        Fill(scan.get(), {{"http://h/p", "p"}, {"Cookie:me@h/", "c"}, {nullptr, "s"}});
-        EntryAt(scan.get(), 1)->typeFlags = COOKIE_ENTRY_BIT | 1;   // cookie or not, every new URL
-        EXPECT_EQ(MergeEntries(main.get(), scan.get(), c.straysJustIncluded, c.cookiesJustIncluded), 0u);
-        EXPECT_EQ(Statuses(main.get()), (std::vector<LONG>{c.withUrl, c.withUrl, c.stray}));
-    }
-}
-
-// Entries without a file share the empty key, which no rebuild can part: the index is
-// rebuilt once, when that gives it more room, not again each time the run has grown.
-TEST(Merge, CrowdedKeyIsRebuiltOnce)
-{
-    TestListing main, scan;
-    for (int i = 0; i < 300; i++)
-        AddEntry(i < 200 ? main.get() : scan.get(), ("http://h/" + std::to_string(i)).c_str(), "");
-    ResetHeapRequestCount();
-    ASSERT_EQ(MergeEntries(main.get(), scan.get(), FALSE, FALSE), 0u);
-    EXPECT_LE(HeapRequestCount(), 5);   // two index builds, one rebuild, a longer row array, the scan order
-    EXPECT_EQ(main->count, 300);
-}
-
 TEST(Merge, OutOfMemoryAtEveryRequestLeavesNoHalfBuiltEntry)
 {
-    HeapFailureGuard guard;
-    LONG k = 0;
-    for (;; k++) {
-        SCOPED_TRACE(k);
-        ASSERT_LT(k, 100);
-        TestListing main, scan;
-        UseTinyBlocks(main.get());
-        FillWorked(main.get(), scan.get());
-        EntryAt(scan.get(), 3)->headerText = CopyString(scan.get(), "HTTP/1.1 200 OK");
-        AddEntry(scan.get(), nullptr, "s");
-        FailHeapAfter(k);   // from the index builds on
-        DWORD result = MergeEntries(main.get(), scan.get(), FALSE, FALSE);
-        FailHeapAfter(-1);
-        ASSERT_TRUE(result == 0 || result == 8) << result;
-        // B and C are either taken over whole or untouched.
-        CacheEntry *b = EntryAt(main.get(), 1), *c = EntryAt(main.get(), 2);
-        EXPECT_STREQ(b->localFile, b->status == STATUS_DELETED ? "b" : "b2");
-        EXPECT_EQ(c->url == nullptr, c->status == STATUS_DELETED);
-        PoisonReleasedHeap(TRUE);
-        FreeListing(scan.get());
-        PoisonReleasedHeap(FALSE);
-        ExpectSound(main.get(), false);
-        if (result == 0) {
-            EXPECT_EQ(Statuses(main.get()), (std::vector<LONG>{3, 5, 6, 0, 7, 7}));
-            break;
-        }
-    }
-    EXPECT_GT(k, 8);    // failures reached index builds, records and strings
-
-    Listing noPools = {};   // a main listing whose fill ran out of memory
-    TestListing scan;
-    Fill(scan.get(), {{"u1", "f1"}});
-    EXPECT_EQ(MergeEntries(&noPools, scan.get(), FALSE, FALSE), 8u);
-    EXPECT_EQ(noPools.count, 0);
+    std::unique_ptr<TestListing> main, scan;
+    DWORD result = 0;
+    LONG failures = ForEachHeapFailure(
+        [&] {
+            main = Filled(WorkedMain, true), scan = WorkedScan();
+            EntryAt(scan->get(), 3)->headerText = CopyString(scan->get(), "HTTP/1.1 200 OK");
+            AddEntry(scan->get(), nullptr, "s");
+        },
+        [&] { result = MergeEntries(main->get(), scan->get(), FALSE, FALSE); },
+        [&](bool failed) {
+            ASSERT_EQ(result, failed ? 8u : 0u);
+            Rows rows = Shown(main->get());     // B and C are either taken over whole or untouched
+            EXPECT_TRUE(rows[1] == "0 u2 b" || rows[1] == "5 u2 b2") << rows[1];
+            EXPECT_TRUE(rows[2] == "0 - c" || rows[2] == "6 u4 c") << rows[2];
+            FreePoisoned(scan->get());
+            ExpectSound(main->get(), !failed);
+            if (!failed) {
+                EXPECT_EQ(rows, (Rows{"3 u1 a", "5 u2 b2", "6 u4 c", "0 u5 e", "7 u3 d", "7 - s"}));
+            }
+        });
+    EXPECT_GT(failures, 8);     // failures reached index builds, records and strings
 }
 
-TEST(Merge, MarkingAKindDeleted)
+// Compaction keeps the live rows, fields and texts, with both indexes; out of memory, the listing as it was.
+TEST(Compaction, KeepsTheLiveRowsOrLeavesTheListingAsItWas)
 {
-    TestListing listing;
-    Fill(listing.get(), {{"http://h/", "f"}, {nullptr, "stray"}, {"Cookie:me@h/", "c"}, {nullptr, "odd"}});
-    EntryAt(listing.get(), 2)->typeFlags = EntryAt(listing.get(), 3)->typeFlags = COOKIE_ENTRY_BIT;  // the bit decides
-    MarkStraysDeleted(listing.get());
-    EXPECT_EQ(Statuses(listing.get()), (std::vector<LONG>{1, 0, 1, 0}));
-    EntryAt(listing.get(), 1)->status = EntryAt(listing.get(), 3)->status = STATUS_UNCHANGED;
-    MarkCookiesDeleted(listing.get());
-    EXPECT_EQ(Statuses(listing.get()), (std::vector<LONG>{1, 1, 0, 0}));
-}
-
-TEST(Compaction, KeepsLiveRowsInOrderInFreshPoolsSizedToFit)
-{
-    TestListing main, scan;
-    AddEntry(main.get(), "u1", "C:\\cache\\A1B2C3D4\\long-file-name[1].htm", "HTTP/1.1 200 OK");
-    Fill(main.get(), {{"u2", "b"}, {nullptr, "c"}, {"u4", "d"}, {"u7", nullptr}});
-    Fill(scan.get(), {{"u1", "C:\\cache\\Z\\a[1].htm"}, {"u9", "c"}, {"u4", "d"}, {"u7", nullptr}, {"u8", "e"}});
-    EntryAt(scan.get(), 1)->lastAccess.dwLowDateTime = 1;
-    ASSERT_EQ(MergeEntries(main.get(), scan.get(), FALSE, FALSE), 0u);
-    EntryAt(main.get(), 5)->status = STATUS_ADDED_HIDDEN;
-    // Moved (its text overwritten in place), Deleted, Finished, two Unchanged, Added while hidden.
-    ASSERT_EQ(Statuses(main.get()), (std::vector<LONG>{5, 0, 6, 1, 1, 8}));
-    std::reverse(main->records->pointers, main->records->pointers + main->count);   // as a sort does
-    main->strayCount = 2, main->error = 5, main->flags = LISTING_HAS_COOKIE, main->clusterSize = 4096;
-    std::vector<std::string> live = Images(main.get(), true);
-    DWORD carved = ArenaBytesInUse(main->strings);
-
-    PoisonReleasedHeap(TRUE);
-    ASSERT_EQ(CompactListing(main.get()), 0u);
-    PoisonReleasedHeap(FALSE);
-    EXPECT_EQ(Images(main.get(), false), live);
-    ExpectSound(main.get(), true);
-    EXPECT_TRUE(IndexedOnce(&main->byUrl, "u9", EntryAt(main.get(), 3)));   // the finished stray, by URL too
-    EXPECT_EQ(main->strings->first.capacity, carved);
-    EXPECT_LT(ArenaBytesInUse(main->strings), carved);                        // abandoned texts are gone
-    EXPECT_EQ(main->records->first.capacity, (6 + 50) * sizeof(CacheEntry));
-    EXPECT_EQ(main->strayCount | main->error | main->flags, 0u);
-    EXPECT_EQ(main->clusterSize, 4096u);
-}
-
-// Strings spread over many blocks, Deleted rows among them.
-TEST(Compaction, FailureAtEveryRequestLeavesTheListingAsItWas)
-{
-    HeapFailureGuard guard;
-    LONG k = 0;
-    for (;; k++) {
-        SCOPED_TRACE(k);
-        ASSERT_LT(k, 40);
-        TestListing listing;
-        UseTinyBlocks(listing.get());
-        for (int i = 0; i < 5; i++)
-            AddEntry(listing.get(), "http://h/", "C:\\f", "h")->status = i % 2 ? STATUS_DELETED : STATUS_ADDED_HIDDEN;
-        Listing before = listing.listing;
-        std::vector<std::string> images = Images(listing.get(), false);
-        DWORD carved = ArenaBytesInUse(listing->strings);
-
-        FailHeapAfter(k);
-        DWORD result = CompactListing(listing.get());
-        FailHeapAfter(-1);
-        if (result == 0) {
-            EXPECT_EQ(listing->count, 3);
-            EXPECT_EQ(listing->strings->first.capacity, carved);    // one block holds every text
-            EXPECT_EQ(listing->strings->first.next, nullptr);
-            break;
-        }
-        ASSERT_EQ(result, 8u);
-        EXPECT_EQ(memcmp(&before, listing.get(), sizeof(Listing)), 0);
-        EXPECT_EQ(Images(listing.get(), false), images);
-    }
-    EXPECT_GE(k, 3);    // both pools and the pointer array failed once each
-
-    TestListing empty;  // nothing carved: a block of 4 bytes
-    ASSERT_EQ(CompactListing(empty.get()), 0u);
-    EXPECT_EQ(empty->strings->first.capacity, 4u);
-    EXPECT_EQ(empty->records->first.capacity, 50 * sizeof(CacheEntry));
+    std::unique_ptr<TestListing> main, scan;
+    Listing before;
+    Rows rows;
+    DWORD result = 0;
+    LONG failures = ForEachHeapFailure(
+        [&] {
+            main = Filled(WorkedMain, true), scan = WorkedScan();
+            AddEntry(main->get(), "u7", nullptr, "HTTP/1.1 200 OK");
+            ASSERT_EQ(MergeEntries(main->get(), scan->get(), FALSE, FALSE), 0u);
+            EntryAt(main->get(), 5)->status = STATUS_ADDED_HIDDEN;
+            (*main)->clusterSize = 4096;
+            std::reverse((*main)->records->pointers, (*main)->records->pointers + (*main)->count);   // as a sort does
+            before = main->listing, rows = Shown(main->get(), true);
+        },
+        [&] {
+            PoisonReleasedHeap(TRUE);
+            result = CompactListing(main->get());
+            PoisonReleasedHeap(FALSE);
+        },
+        [&](bool) {
+            if (result != 0) {
+                EXPECT_EQ(result, 8u);
+                EXPECT_EQ(memcmp(&before, main->get(), sizeof(Listing)), 0);
+                EXPECT_EQ(Shown(main->get(), true), rows);
+                return;
+            }
+            EXPECT_EQ(Shown(main->get(), true), (Rows{rows[0], rows[3], rows[4], rows[5]}));
+            EXPECT_EQ((*main)->clusterSize, 4096u);
+            if ((*main)->byLocalFile.tableSize && (*main)->byUrl.tableSize) {   // built last, without a check
+                ExpectSound(main->get(), true);
+                DWORD slot;
+                EXPECT_EQ(FindEntry(&(*main)->byUrl, "u4", &slot), EntryAt(main->get(), 1));   // the finished stray
+            }
+        });
+    EXPECT_GE(failures, 3);     // both pools and the pointer array failed once each
+    EXPECT_EQ(CompactListing(Filled({})->get()), 0u);        // nothing carved
 }

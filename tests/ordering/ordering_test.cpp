@@ -112,19 +112,6 @@ TEST(Ordering, EveryColumnInBothDirections)
     }
 }
 
-// An empty listing, or a column out of range, changes nothing, SortDescending included.
-TEST(Ordering, NothingToSortChangesNothing)
-{
-    TestListing listing, empty;
-    FillMixed(listing.get());
-    SortListing(listing.get(), 0, 1);
-    SortListing(empty.get(), 1, 0);
-    for (LONG column : {-1, SORT_COLUMNS})
-        SortListing(listing.get(), column, 0);
-    EXPECT_EQ(SortDescending, 1u);
-    EXPECT_EQ(Order(listing.get()), "6 5 4 3 2 1 0");
-}
-
 // Text columns compare 7-bit texts by ranks learned from the system and the rest by collation keys; without
 // memory for the sort they fall back to the comparators, which call lstrcmpiA for every pair. Both give
 // lstrcmpiA's order: every pair of neighbours in it, equal texts by entry number, and the same order in full.

@@ -1,6 +1,7 @@
-#include <windows.h>
+// The commands end to end on the real window: rescans, backup files and the report, rows, settings.
 #include <string.h>
 #include <map>
+#include <windows.h>
 #include <wininet.h>
 #include "app_state.h"
 #include "backup_builder.h"
@@ -8,6 +9,7 @@
 #include "heap.h"
 #include "list_view.h"
 #include "listing_builder.h"
+#include "open_entry.h"
 #include "resource.h"
 #include "settings_key.h"
 #include "startup.h"
@@ -15,68 +17,26 @@
 
 namespace {
 
-const std::string Site = "http://www.example.com/";
-const std::string Cookie = "Cookie:user@example.com/";
+const std::string Site = "http://www.example.com/", Cookie = "Cookie:user@example.com/";
 typedef std::map<std::string, std::string> StatusMap;
-
-// Each file dialog asked: "open|save size owner buffer flags default-extension 'start name' filter|pairs|".
-std::vector<std::string> requests;
 std::string answer;                     // the name the next file dialog gives back; empty: the user cancels
 std::vector<std::string> shellCalls;    // "verb file [parameters] show n"
 
-BOOL Answer(LPOPENFILENAMEA request, bool save)
+BOOL WINAPI AnswerFileDialog(LPOPENFILENAMEA request)
 {
-    char text[600];
-    snprintf(text, sizeof(text), "%s %lu %s %lu %lu %s '%s' ", save ? "save" : "open", request->lStructSize,
-             request->hwndOwner == MainWindowTest::window ? "main" : "other", request->nMaxFile, request->Flags,
-             request->lpstrDefExt ? request->lpstrDefExt : "-", request->lpstrFile);
-    requests.push_back(text);
-    for (const char* part = request->lpstrFilter; *part; part += strlen(part) + 1)
-        requests.back() += std::string(part) + "|";
     lstrcpynA(request->lpstrFile, answer.c_str(), request->nMaxFile);
     return !answer.empty();
 }
-BOOL WINAPI AnswerOpen(LPOPENFILENAMEA request) { return Answer(request, false); }
-BOOL WINAPI AnswerSave(LPOPENFILENAMEA request) { return Answer(request, true); }
 
-HINSTANCE WINAPI RecordShellExecute(HWND, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show)
+HINSTANCE WINAPI RecordShellExecute(HWND, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR, INT show)
 {
     shellCalls.push_back(std::string(verb) + " " + file + (parameters ? " [" + std::string(parameters) + "]" : "") +
-                         (directory ? " in " + std::string(directory) : "") + " show " + std::to_string(show));
+                         " show " + std::to_string(show));
     return (HINSTANCE)33;
 }
 
-// A danger check that refuses PDF files, so that a test can tell it was asked.
-HRESULT WINAPI RefusePdf(LPCWSTR extension)
-{
-    return lstrcmpiW(extension, L".pdf") == 0;
-}
+HRESULT WINAPI RefusePdf(LPCWSTR extension) { return lstrcmpiW(extension, L".pdf") == 0; }   // the danger check
 
-std::string SeedUrl(const std::string& url, DWORD type = NORMAL_ENTRY)
-{
-    SeedEntry entry;
-    entry.url = url;
-    entry.type = type;
-    return SeedCacheEntry(entry);
-}
-
-// Windows' EM_GETLINE copies the line without a NUL where Wine adds one: the test's edit field adds none.
-WNDPROC editProc;
-LRESULT CALLBACK GetLineWithoutNul(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    WORD room = message == EM_GETLINE ? *(WORD*)lParam : 0;
-    LRESULT copied = CallWindowProcA(editProc, edit, message, wParam, lParam);
-    if (copied < room)
-        ((char*)lParam)[copied] = '#';
-    return copied;
-}
-
-// A one-byte file the test makes, deleted at its end; in a cache folder without an entry it is a stray.
-struct MadeFile : TempFile {
-    explicit MadeFile(const std::string& at) : TempFile("") { path = at; Write("x"); }
-};
-
-// The system's sentence for an error code, as an error message ends.
 std::string SystemText(DWORD code)
 {
     char text[256] = "";
@@ -89,40 +49,33 @@ std::string BackupFile(const std::vector<std::tuple<std::string, int, DWORD>>& e
 {
     BackupFileSpec file;
     for (const auto& entry : entries) {
-        file.records.emplace_back();
-        file.records.back().url = std::get<0>(entry);
-        file.records.back().content = std::string(std::get<1>(entry), 'x');
-        file.records.back().type = std::get<2>(entry);
-        file.records.back().access = MakeFileTime(2005, 3, (int)file.records.size());
+        BackupRecordSpec& r = *file.records.emplace(file.records.end());
+        r.url = std::get<0>(entry), r.content = std::string(std::get<1>(entry), 'x'), r.type = std::get<2>(entry);
+        r.access = MakeFileTime(2005, 3, (int)file.records.size());
     }
     return BackupFileBytes(file);
 }
 
-// The real window with the file dialogs and the shell call answered by the test.
+// A one-byte file, deleted at the end; a stray in a cache folder.
+struct MadeFile : TempFile {
+    explicit MadeFile(const std::string& at) : TempFile("") { path = at, Write("x"); }
+};
+
 struct CommandTest : MainWindowTest {
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        requests.clear();
-        answer.clear();
-        shellCalls.clear();
-    }
+    HeapFailureGuard heapGuard;
+    void SetUp() override { MainWindowTest::SetUp(), answer.clear(), shellCalls.clear(); }
     static HWND OpenWindow()
     {
         Open();
-        g_app.openFileDialog = AnswerOpen;
-        g_app.saveFileDialog = AnswerSave;
+        g_app.openFileDialog = g_app.saveFileDialog = AnswerFileDialog;
         g_app.shellExecute = RecordShellExecute;
         return window;
     }
-    // A double click on the row, as the user activates it.
-    static void DoubleClickRow(int row)
+    static void FailHeapUntilTheNextBox()
     {
-        RECT place = {LVIR_BOUNDS, 0, 0, 0};
-        SendMessageA(g_app.listView, LVM_GETITEMRECT, row, (LPARAM)&place);
-        SendMessageA(g_app.listView, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(place.left + 10, place.top + 2));
+        actions.push_back([](HWND box) { FailHeapAfter(-1), PostMessageA(box, WM_COMMAND, IDOK, 0); });
+        FailHeapAfter(0);
     }
-    // Row key (the URL, or a stray's local file) -> the row's cell of the column, for every row.
     static StatusMap Statuses(int column = 2)
     {
         StatusMap cells;
@@ -134,172 +87,176 @@ struct CommandTest : MainWindowTest {
 
 }  // namespace
 
-// A rescan marks what happened to every entry since the last scan, and the totals follow.
-TEST_F(CommandTest, ScanCacheMarksWhatHappenedToEveryRow)
+// A first scan out of memory is reported; later scans mark what happened to every row, with totals.
+// A scan or Remove Deletions out of memory says so and leaves the rows; kinds switched off leave.
+TEST_F(CommandTest, RescansMarkWhatHappenedToEveryRow)
 {
     PutDwordSetting("Include Strays", 1);
-    std::string keep = SeedUrl(Site + "keep.htm"), folder = keep.substr(0, keep.rfind('\\') + 1);
+    std::string keep = SeedCacheEntry({Site + "keep.htm"}), folder = keep.substr(0, keep.rfind('\\') + 1);
     for (const char* name : {"gone.htm", "visit.htm", "update.htm", "counters.htm", "move.htm"})
-        ASSERT_NE(SeedUrl(Site + name), "") << name;
+        ASSERT_NE(SeedCacheEntry({Site + name}), "") << name;
     MadeFile finished(folder + "finished.bin");
+    FailHeapUntilTheNextBox();
     ASSERT_TRUE(OpenWindow());
-    ASSERT_NE(SeedUrl(Site + "new.htm"), "");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Error during initial cache read");
+    EXPECT_EQ(RowCount(), 0);
+    Command(IDM_SCAN_CACHE);
+
+    ASSERT_NE(SeedCacheEntry({Site + "new.htm"}), "");
     ASSERT_TRUE(DeleteUrlCacheEntryA((Site + "gone.htm").c_str()));
-    FILETIME later = MakeFileTime(2031, 5, 6, 7, 8, 9), none = {};
+    FILETIME later = MakeFileTime(2031, 5, 6, 7, 8, 9);
     ASSERT_TRUE(SetCacheEntryTimes(Site + "visit.htm", &later, NULL, NULL));
     ASSERT_TRUE(SetCacheEntryTimes(Site + "update.htm", NULL, &later, NULL));
     ASSERT_TRUE(SetCacheEntryCounters(Site + "counters.htm", 9, 0));
-    ASSERT_NE(SeedUrl(Site + "move.htm"), "");
-    ASSERT_TRUE(CommitUrlCacheEntryA((Site + "finished.bin").c_str(), finished.path.c_str(), none, none, NORMAL_ENTRY,
+    ASSERT_NE(SeedCacheEntry({Site + "move.htm"}), "");
+    ASSERT_TRUE(CommitUrlCacheEntryA((Site + "finished.bin").c_str(), finished.path.c_str(), {}, {}, NORMAL_ENTRY,
                                      NULL, 0, NULL, NULL));
     MadeFile stray(folder + "stray.dat");
     Command(IDM_SCAN_CACHE);
-    EXPECT_EQ(Statuses(), (StatusMap{{Site + "keep.htm", ""}, {Site + "gone.htm", "Deleted"}, {Site + "visit.htm", "Rvst'd"},
-                                     {Site + "update.htm", "Updated"}, {Site + "counters.htm", "Chnged"},
-                                     {Site + "move.htm", "Moved"}, {Site + "finished.bin", "Finished"},
-                                     {Site + "new.htm", "Added"}, {stray.path, "Added"}}));
-    StatusMap scanned = Statuses();
-    EXPECT_EQ(RowCount(), 9);
-    // Nine one-byte files of one 4,096-byte cluster each; the stray is counted apart.
-    EXPECT_EQ(StatusText(0), "CurSize: 32768   Amt added: 8192   Amt Del'd: 4096   NumEntries: 7   ClusterSize: 4096");
+    StatusMap scanned = {{Site + "keep.htm", ""}, {Site + "gone.htm", "Deleted"}, {Site + "visit.htm", "Rvst'd"},
+                         {Site + "update.htm", "Updated"}, {Site + "counters.htm", "Chnged"},
+                         {Site + "move.htm", "Moved"}, {Site + "finished.bin", "Finished"}, {Site + "new.htm", "Added"},
+                         {stray.path, "Added"}};
+    EXPECT_EQ(Statuses(), scanned);
+    const std::string totals = "CurSize: 32768   Amt added: 8192   Amt Del'd: 4096   NumEntries: 7   ClusterSize: 4096";
+    EXPECT_EQ(StatusText(0), totals);
     EXPECT_EQ(StatusText(1), "Size of strays: 4096   NumStrays: 1");
 
-    // A scan that runs out of memory is reported and leaves the list as it was.
-    HeapFailureGuard heapGuard;
-    actions.push_back([](HWND box) { FailHeapAfter(-1); PostMessageA(box, WM_COMMAND, IDOK, 0); });
-    ASSERT_NE(SeedUrl(Site + "other.htm"), "");
-    FailHeapAfter(3);
-    Command(IDM_SCAN_CACHE);
-    ASSERT_EQ(shown.size(), 1u);
+    ASSERT_NE(SeedCacheEntry({Site + "other.htm"}), "");
+    shown.clear();
+    for (UINT command : {IDM_SCAN_CACHE, IDM_REMOVE_DELETIONS}) {
+        FailHeapUntilTheNextBox();
+        Command(command);
+        EXPECT_EQ(Statuses(), scanned);
+        EXPECT_EQ(StatusText(0), totals);
+    }
+    ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].text, "Error reading cache");
+    EXPECT_EQ(shown[1].text, "Couldn't remove the deleted rows.\n\n" + SystemText(ERROR_NOT_ENOUGH_MEMORY));
+    Command(IDM_REMOVE_DELETIONS);
+    scanned.erase(Site + "gone.htm");
     EXPECT_EQ(Statuses(), scanned);
-    EXPECT_EQ(StatusText(0), "CurSize: 32768   Amt added: 8192   Amt Del'd: 4096   NumEntries: 7   ClusterSize: 4096");
-}
 
-// Kinds switched off leave before the merge with all Deleted rows; new cookies show no status; Remove Deletions.
-TEST_F(CommandTest, SwitchedOffKindsAndRemoveDeletionsDropRows)
-{
-    PutDwordSetting("Include Strays", 1);
-    std::string keep = SeedUrl(Site + "keep.htm");
-    ASSERT_NE(SeedUrl(Site + "gone.htm"), "");
-    MadeFile stray(keep.substr(0, keep.rfind('\\') + 1) + "stray.dat");
-    ASSERT_TRUE(OpenWindow());
-    ASSERT_TRUE(DeleteUrlCacheEntryA((Site + "gone.htm").c_str()));
-    Command(IDM_SCAN_CACHE);
-    ASSERT_EQ(Statuses(), (StatusMap{{Site + "keep.htm", ""}, {Site + "gone.htm", "Deleted"}, {stray.path, ""}}));
-    ASSERT_NE(SeedUrl(Cookie, COOKIE_ENTRY), "");
+    // Strays off: their rows leave. Cookies just on: new rows show no status, are not counted as added.
+    ASSERT_NE(SeedCacheEntry({Cookie, "x", COOKIE_ENTRY}), "");
     Command(IDM_INCLUDE_STRAYS);
     Command(IDM_INCLUDE_COOKIES);
-    EXPECT_EQ(std::make_pair(Checked(IDM_INCLUDE_STRAYS), Checked(IDM_INCLUDE_COOKIES)), std::make_pair(false, true));
+    EXPECT_TRUE(!Checked(IDM_INCLUDE_STRAYS) && Checked(IDM_INCLUDE_COOKIES));
     Command(IDM_SCAN_CACHE);
-    EXPECT_EQ(Statuses(), (StatusMap{{Site + "keep.htm", ""}, {Cookie, ""}}));
-    EXPECT_EQ(StatusText(0), "CurSize: 4096   Amt added: 0   Amt Del'd: 0   NumEntries: 2   ClusterSize: 4096");
-    ASSERT_TRUE(DeleteUrlCacheEntryA((Site + "keep.htm").c_str()));
-    Command(IDM_SCAN_CACHE);
-    EXPECT_EQ(Statuses(), (StatusMap{{Site + "keep.htm", "Deleted"}, {Cookie, ""}}));
-    Command(IDM_REMOVE_DELETIONS);
-    EXPECT_EQ(Statuses(), (StatusMap{{Cookie, ""}}));
+    for (auto& row : scanned)
+        row.second = "";
+    scanned.erase(stray.path);
+    scanned[Site + "other.htm"] = scanned[Cookie] = "";
+    EXPECT_EQ(Statuses(), scanned);
+    EXPECT_EQ(StatusText(0), "CurSize: 32768   Amt added: 0   Amt Del'd: 0   NumEntries: 9   ClusterSize: 4096");
     Command(IDM_INCLUDE_COOKIES);
     Command(IDM_SCAN_CACHE);
-    EXPECT_EQ(RowCount(), 0);
+    EXPECT_EQ(Statuses().count(Cookie), 0u);
+    EXPECT_EQ(shown.size(), 2u);
 }
 
-// A backup loads as a new listing to scan against, or as the next scan through grayed item 116; failures say why.
-TEST_F(CommandTest, BackupFilesLoadAsANewListingOrAsTheNextScan)
+// A backup loads as a new listing to sort and scan against; Save Listing writes the rows on screen.
+// Failed loads (also through grayed item 116) and saves say why, with the arrow back; nothing changes.
+TEST_F(CommandTest, BackupFilesAndTheReport)
 {
     PutDwordSetting("Include Strays", 1);
-    std::string fileA = SeedUrl(Site + "a.htm");
-    ASSERT_NE(SeedUrl(Site + "b.htm"), "");
+    ASSERT_NE(SeedCacheEntry({Site + "a.htm"}), "");
+    ASSERT_NE(SeedCacheEntry({Site + "b.htm"}), "");
     ASSERT_TRUE(OpenWindow());
-    Command(IDM_LOAD_NEW_LISTING);   // cancelled: nothing changes
-    EXPECT_EQ(Statuses(), (StatusMap{{Site + "a.htm", ""}, {Site + "b.htm", ""}}));
-    TempFile first("brindlewick first.cbf"), second("brindlewick second.cbf"), notes("brindlewick notes.cbf");
-    ASSERT_TRUE(first.Write(BackupFile({{Cookie, 1, COOKIE_ENTRY}, {Site + "a.htm", 10, 1}, {Site + "old.htm", 5000, 1}})));
+    TempFile first("brindlewick first.cbf"), notes("brindlewick notes.cbf"), report("brindlewick report.txt");
+    ASSERT_TRUE(first.Write(BackupFile({{Cookie, 1, COOKIE_ENTRY}, {Site + "a.htm", 20480, 1},
+                                        {Site + "old.htm", 5000, 1}})));
     answer = first.path;
     Command(IDM_LOAD_NEW_LISTING);
-    EXPECT_EQ(requests.back(), "open 76 main 512 4 - '' Cache Backup Files|*.cbf|All Files|*.*|");
-    // The file's rows newest first, without local files; its cookie switches cookies on, strays go off.
     EXPECT_EQ(Column(1), (std::vector<std::string>{Site + "old.htm", Site + "a.htm", Cookie}));
-    EXPECT_EQ(Column(3), std::vector<std::string>(3, ""));
-    EXPECT_EQ(StatusText(0), "CurSize: 12288   Amt added: 0   Amt Del'd: 0   NumEntries: 3   ClusterSize: 4096");
-    EXPECT_EQ(std::make_pair(Checked(IDM_INCLUDE_STRAYS), Checked(IDM_INCLUDE_COOKIES)), std::make_pair(false, true));
+    EXPECT_EQ(StatusText(0), "CurSize: 28672   Amt added: 0   Amt Del'd: 0   NumEntries: 3   ClusterSize: 4096");
+    EXPECT_TRUE(!Checked(IDM_INCLUDE_STRAYS) && Checked(IDM_INCLUDE_COOKIES));
+    ASSERT_TRUE(report.Write(std::string(5000, 'x')));      // replaced whole
+    answer = report.path;
+    Command(IDM_SAVE_LISTING);
+    EXPECT_EQ(report.Read(), "Index Status Flags  HR   Size     Last Access     Exmpt URL\r\n" + std::string(77, '-') +
+                                 "\r\n    2            1   0   5000 2005/03/03 0:00.00    0dy " + Site + "old.htm\r\n"
+                                 "    1            1   0  20480 2005/03/02 0:00.00    0dy " + Site + "a.htm\r\n"
+                                 "    0        100001   0      1 2005/03/01 0:00.00    0dy " + Cookie + "\r\n");
+
     Command(IDM_SCAN_CACHE);
     EXPECT_EQ(Statuses(), (StatusMap{{Site + "a.htm", ""}, {Site + "b.htm", "Added"}, {Site + "old.htm", "Deleted"},
                                      {Cookie, "Deleted"}}));
-    EXPECT_EQ(Statuses(3)[Site + "a.htm"], fileA);
-    EXPECT_TRUE(GetMenuState(GetMenu(window), IDM_LOAD_SUBSEQUENT_SCAN, MF_BYCOMMAND) & MF_GRAYED);
-    ASSERT_TRUE(second.Write(BackupFile({{Site + "a.htm", 10, 1}, {Site + "b.htm", 1, 1}, {Site + "new.htm", 1, 1}})));
-    answer = second.path;
-    Command(IDM_LOAD_SUBSEQUENT_SCAN);
-    EXPECT_EQ(Statuses(), (StatusMap{{Site + "a.htm", ""}, {Site + "b.htm", ""}, {Site + "new.htm", "Added"},
-                                     {Site + "old.htm", "Deleted"}, {Cookie, "Deleted"}}));
-    EXPECT_EQ(Statuses(3)[Site + "a.htm"], fileA);
-    EXPECT_TRUE(shown.empty());
-
-    // Failed loads name the file and the reason, and leave every row, status and total as it was.
-    ASSERT_TRUE(notes.Write("These are notes, not a cache backup file."));
-    const struct { std::string path; UINT command; DWORD reason; } failures[] = {
-        {notes.path, IDM_LOAD_SUBSEQUENT_SCAN, ERROR_INVALID_DATA}, {notes.path, IDM_LOAD_NEW_LISTING, ERROR_INVALID_DATA},
-        {notes.path + ".missing", IDM_LOAD_NEW_LISTING, ERROR_FILE_NOT_FOUND}};
     StatusMap before = Statuses();
+
+    ASSERT_TRUE(notes.Write("These are notes, not a cache backup file."));
+    const std::string load = "Couldn't load the cache backup file", save = "Couldn't save the listing as";
+    const struct { std::string path; UINT command; const std::string& what; DWORD reason; } failures[] = {
+        {notes.path, IDM_LOAD_SUBSEQUENT_SCAN, load, ERROR_INVALID_DATA},
+        {notes.path, IDM_LOAD_NEW_LISTING, load, ERROR_INVALID_DATA},
+        {notes.path + ".missing", IDM_LOAD_NEW_LISTING, load, ERROR_FILE_NOT_FOUND},
+        {"C:\\no such folder\\report.txt", IDM_SAVE_LISTING, save, ERROR_PATH_NOT_FOUND}};
     std::string totals = StatusText(0);
     for (const auto& f : failures) {
-        SCOPED_TRACE(f.command);
+        SCOPED_TRACE(f.path);
         shown.clear();
         answer = f.path;
+        HCURSOR cursor = NULL;
+        actions.push_back([&cursor](HWND box) { cursor = GetCursor(), PostMessageA(box, WM_COMMAND, IDOK, 0); });
         Command(f.command);
         ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].text, "Couldn't load the cache backup file \"" + answer + "\".\n\n" + SystemText(f.reason));
+        EXPECT_EQ(shown[0].text, f.what + " \"" + f.path + "\".\n\n" + SystemText(f.reason));
+        EXPECT_EQ(cursor, LoadCursorA(NULL, (LPCSTR)IDC_ARROW));
         EXPECT_EQ(Statuses(), before);
         EXPECT_EQ(StatusText(0), totals);
     }
 }
 
-// Save Listing writes the report of the rows on screen; a failure names the file and the reason.
-TEST_F(CommandTest, SaveListingWritesTheReportOrSaysWhyItCannot)
-{
-    ASSERT_TRUE(OpenWindow());
-    TempFile backup("brindlewick report.cbf"), report("brindlewick report.txt");
-    ASSERT_TRUE(backup.Write(BackupFile({{Cookie, 1, COOKIE_ENTRY}, {Site + "a.htm", 20480, 1}})));
-    answer = backup.path;
-    Command(IDM_LOAD_NEW_LISTING);
-    answer = report.path;
-    Command(IDM_SAVE_LISTING);
-    EXPECT_EQ(requests.back(), "save 76 main 512 6 - '.txt' Text Files|*.txt|All Files|*.*|");
-    EXPECT_EQ(report.Read(), "Index Status Flags  HR   Size     Last Access     Exmpt URL\r\n" + std::string(77, '-') +
-                                 "\r\n    1            1   0  20480 2005/03/02 0:00.00    0dy http://www.example.com/a.htm\r\n"
-                                 "    0        100001   0      1 2005/03/01 0:00.00    0dy Cookie:user@example.com/\r\n");
-    EXPECT_TRUE(shown.empty());
-    answer = "C:\\no such folder\\report.txt";
-    Command(IDM_SAVE_LISTING);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, "Couldn't save the listing as \"" + answer + "\".\n\n" + SystemText(ERROR_PATH_NOT_FOUND));
-    answer = "";
-    Command(IDM_SAVE_LISTING);
-    EXPECT_EQ(std::make_pair(requests.size(), shown.size()), std::make_pair(4u, 1u));
-}
-
-// A row opens by association if its type is harmless, else through the open command; no local file, nothing.
-TEST_F(CommandTest, ActivatingARowOpensItsFile)
+// 40,000 rows, cells of extreme values. A row opens by association unless its type can run code (the built-in
+// list, any case, or the system's check), else by the open command; a double-click and Enter open it.
+TEST_F(CommandTest, RowsOfALargeListingShowTheirEntriesAndOpenTheirFiles)
 {
     ASSERT_TRUE(OpenWindow());
     g_app.dangerCheck = RefusePdf;
-    const struct { const char* file; bool opens, quoted; } rows[] = {
-        {"C:\\c\\page[1].htm", true, false}, {"C:\\my c\\a b.gif", true, true},
+    struct Row { std::string file; bool opens, quoted; };
+    std::vector<Row> rows = {
+        {"C:\\c\\AB12\\stray.bin", true, false}, {"C:\\c\\page[1].htm", true, false}, {"C:\\my c\\a b.gif", true, true},
         {"C:\\c\\long.abcdefghijklmnopqrstuvwxyz1234", true, false},    // 30 characters after the dot
         {"C:\\c\\long.abcdefghijklmnopqrstuvwxyz12345", false, false},  // 31
-        {"C:\\c\\setup[1].exe", false, false}, {"C:\\c\\hidden.exe.", false, false},
-        {"C:\\c\\report.pdf", false, false},                            // refused by the system's danger check
-        {"C:\\c.d\\noextension", false, false}, {"", false, false}, {nullptr, false, false}};
+        {"C:\\c\\hidden.exe.", false, false}, {"C:\\c\\hidden.exe ", false, true},
+        {"C:\\c\\report.pdf", false, false}, {"C:\\c.d\\noextension", false, false}, {"", false, false}};
+    for (const char* type : {".exe", ".COM", ".bat", ".CMD", ".pif", ".SCR", ".cpl", ".MSI", ".msp", ".MST", ".lnk",
+                             ".URL", ".hta", ".JS", ".jse", ".VB", ".vbs", ".VBE", ".ws", ".WSF", ".wsh", ".WSC",
+                             ".sct", ".PS1", ".ps1xml", ".PS2", ".psc1", ".PSM1", ".psd1", ".MSH", ".reg", ".JAR",
+                             ".inf", ".INS", ".isp", ".SCF", ".shb", ".SHS", ".chm", ".HLP", ".msc", ".APPLICATION",
+                             ".appref-ms", ".GADGET", ".xbap", ".VSTO", ".library-ms", ".SETTINGCONTENT-MS",
+                             ".website"})
+        rows.push_back({std::string("C:\\c\\setup[1]") + type, false, false});
+    rows.push_back({"", false, false});     // read from a backup file: no local file at all
+    const int backup = (int)rows.size() - 1;
     TestListing hand;
     std::swap(g_app.mainListing, *hand.get());
-    for (const auto& r : rows)
-        AddEntry(&g_app.mainListing, Site.c_str(), r.file);
-    ReplaceListRows(&g_app.mainListing);
+    Listing* main = &g_app.mainListing;
+    for (int i = 0; i <= backup; i++)
+        AddEntry(main, i ? Site.c_str() : nullptr, i < backup ? rows[i].file.c_str() : nullptr);
+    CacheEntry *stray = EntryAt(main, 0), *old = EntryAt(main, backup);
+    stray->typeFlags = 0x20, stray->size = stray->hitRate = 0xFFFFFFFF, stray->exemptDelta = 0x80000000;
+    stray->lastAccess = {0xFFFFFFFF, 0xFFFFFFFF}, stray->lastModified = {1, 0};
+    stray->lastSync = {0xEFD3E980, 0x7FFF35F4}, stray->expireTime = MakeFileTime(2030, 1, 1);   // the last converted
+    old->typeFlags = 0x80000001, old->status = 0, old->useCount = 3;
+    old->headerText = CopyString(main, "HTTP/1.1 200 OK");
+    while (main->count < 40000)
+        AddEntry(main, "http://www.example.com/x", "C:\\cache\\x")->size = 1;
+    ReplaceListRows(main);
+    EXPECT_EQ(RowCount(), 40000);
+    const struct { int row, column; const char* text; } cells[] = {
+        {0, 1, ""}, {0, 2, ""}, {0, 4, "4294967295"}, {0, 5, "None"}, {0, 6, "1601/01/01 0:00.00"},
+        {0, 7, "30827/12/31 23:59.59"}, {0, 8, "      20"}, {0, 9, "-1"}, {0, 11, "2147483648"},
+        {0, 12, "2030/01/01 0:00.00"}, {0, 13, ""}, {0, 99, "*"}, {backup, 2, "Deleted"}, {backup, 3, ""},
+        {backup, 8, "80000001"}, {backup, 10, "3"}, {backup, 13, "HTTP/1.1 200 OK"}, {39999, 0, "39999"}};
+    for (const auto& c : cells)
+        EXPECT_EQ(Cell(c.row, c.column), c.text) << "row " << c.row << " column " << c.column;
+
     for (const char* command : {"", "C:\\viewer.exe"}) {
         lstrcpyA(g_app.settings.openCommand, command);
-        for (int row = 0; row < 10; row++) {
-            std::string path = rows[row].file ? rows[row].file : "";
+        for (int row = 0; row <= backup; row++) {
+            const std::string& path = rows[row].file;
             SCOPED_TRACE(path + " with command " + command);
             std::vector<std::string> expected;
             if (*command && !path.empty())
@@ -307,42 +264,65 @@ TEST_F(CommandTest, ActivatingARowOpensItsFile)
             else if (!*command && rows[row].opens)
                 expected = {"open " + path + " show 5"};
             shellCalls.clear();
-            DoubleClickRow(row);
+            OpenEntry(window, row);
             EXPECT_EQ(shellCalls, expected);
         }
     }
+    g_app.settings.openCommand[0] = '\0';
+    shellCalls.clear();
+    RECT place = {LVIR_BOUNDS, 0, 0, 0};
+    SendMessageA(g_app.listView, LVM_GETITEMRECT, 2, (LPARAM)&place);
+    SendMessageA(g_app.listView, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(place.left + 10, place.top + 2));
+    LVITEMA state = {};
+    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(g_app.listView, LVM_SETITEMSTATE, 1, (LPARAM)&state);
+    SendMessageA(g_app.listView, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(shellCalls, (std::vector<std::string>{"open C:\\my c\\a b.gif show 5", "open C:\\c\\page[1].htm show 5"}));
     std::swap(g_app.mainListing, *hand.get());
 }
 
-// Set Open Command takes up to 508 characters whole (no old tail), Cancel keeps the old; Quit saves it.
-TEST_F(CommandTest, SetOpenCommandTakesTheTextAndQuitSavesIt)
+// Set Open Command takes up to 508 characters; Cancel keeps the old. Quit and the close box each save
+// the settings (dragged widths, the command), and the next start applies them.
+TEST_F(CommandTest, OpenCommandAndSettingsLastUntilTheNextStart)
 {
-    ASSERT_TRUE(OpenWindow());
-    const std::string viewer = "C:\\tools\\viewer.exe", longest(508, 'a');
-    const struct { std::string typed; int button; std::string before, after; } edits[] = {
-        {std::string(600, 'a'), IDOK, "", longest}, {viewer, IDOK, longest, viewer}, {"other.exe", IDCANCEL, viewer, viewer}};
-    for (const auto& e : edits) {
-        SCOPED_TRACE(e.typed.substr(0, 20));
-        std::string before;
-        actions.push_back([&](HWND dialog) {
-            HWND edit = GetDlgItem(dialog, IDC_OPEN_COMMAND);
-            editProc = (WNDPROC)SetWindowLongPtrA(edit, GWLP_WNDPROC, (LONG_PTR)GetLineWithoutNul);
-            char text[1024] = "";
-            GetWindowTextA(edit, text, sizeof(text));
-            before = text;
-            SetWindowTextA(edit, "");
-            for (char c : e.typed)
-                SendMessageA(edit, WM_CHAR, (BYTE)c, 0);
-            PostMessageA(dialog, WM_COMMAND, e.button, 0);
-        });
-        Command(IDM_SET_OPEN_COMMAND);
-        EXPECT_EQ(before, e.before);
-        EXPECT_EQ(std::string(g_app.settings.openCommand), e.after);
+    const std::string viewer = "C:\\tools\\viewer.exe";
+    const RECT placed = {100, 80, 900, 680}, minimized = {-32000, -32000, -31840, -31973};
+    for (UINT road : {(UINT)WM_COMMAND, (UINT)WM_CLOSE}) {
+        SCOPED_TRACE(road == WM_CLOSE ? "close box" : "Quit");
+        ClearSettingsKey();
+        ASSERT_TRUE(Open());
+        SetWindowPos(window, NULL, 100, 80, 800, 600, SWP_NOZORDER);
+        SendMessageA(g_app.listView, LVM_SETCOLUMNWIDTH, 3, 43);
+        ClickHeader(4);
+        Command(IDM_INCLUDE_COOKIES);
+        const struct { std::string typed; int button; std::string after; } edits[] = {
+            {std::string(600, 'a'), IDOK, std::string(508, 'a')}, {viewer, IDOK, viewer},
+            {"other.exe", IDCANCEL, viewer}};
+        for (const auto& e : edits) {
+            actions.push_back([&](HWND dialog) {
+                SetDlgItemTextA(dialog, IDC_OPEN_COMMAND, "");
+                for (char c : e.typed)
+                    SendDlgItemMessageA(dialog, IDC_OPEN_COMMAND, WM_CHAR, (BYTE)c, 0);
+                PostMessageA(dialog, WM_COMMAND, e.button, 0);
+            });
+            Command(IDM_SET_OPEN_COMMAND);
+            EXPECT_EQ(std::string(g_app.settings.openCommand), e.after);
+        }
+        SendMessageA(window, road, road == WM_CLOSE ? 0 : IDM_QUIT, 0);
+        EXPECT_EQ(IsWindow(window) != 0, road == WM_COMMAND);
+        EXPECT_EQ(RunMessageLoop(), 0);
+        Close();
+        ASSERT_TRUE(Open());
+        RECT rect;
+        GetWindowRect(window, &rect);
+        EXPECT_TRUE(EqualRect(&rect, &placed));
+        EXPECT_EQ(SendMessageA(g_app.listView, LVM_GETCOLUMNWIDTH, 3, 0), 43);
+        EXPECT_TRUE(!Checked(IDM_INCLUDE_STRAYS) && Checked(IDM_INCLUDE_COOKIES));
+        EXPECT_EQ(std::make_pair(g_app.settings.sortColumn, g_app.settings.sortDirection), std::make_pair(4L, 1UL));
+        EXPECT_EQ(std::string(g_app.settings.openCommand), viewer);
+        Close();
     }
-    Command(IDM_QUIT);
-    EXPECT_EQ(RunMessageLoop(), 0);
-    std::vector<BYTE> stored;
-    DWORD type = 0;
-    ASSERT_TRUE(GetSetting("Open Command", &stored, &type));
-    EXPECT_EQ(std::string(stored.begin(), stored.end()), viewer + '\0');
+    PutSetting("Window Metrics", REG_BINARY, &minimized, sizeof(RECT));     // a place off every screen
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(g_app.settings.window.x, (LONG)CW_USEDEFAULT);
 }

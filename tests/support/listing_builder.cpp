@@ -1,5 +1,7 @@
 #include "listing_builder.h"
 #include "entry_index.h"
+#include <gtest/gtest.h>
+#include <string>
 #include "heap.h"
 
 CacheEntry* AddEntry(Listing* listing, const char* url, const char* localFile, const char* header)
@@ -27,8 +29,22 @@ std::vector<std::string> CollidingKeys(int count, DWORD tableSize, DWORD home)
     return keys;
 }
 
-HeapFailureGuard::~HeapFailureGuard()
+HeapFailureGuard::~HeapFailureGuard() { FailHeapAfter(-1), PoisonReleasedHeap(FALSE); }
+
+LONG ForEachHeapFailure(const std::function<void()>& setup, const std::function<void()>& act,
+                        const std::function<void(bool failed)>& check)
 {
-    FailHeapAfter(-1);
-    PoisonReleasedHeap(FALSE);
+    HeapFailureGuard guard;
+    for (LONG k = 0;; k++) {
+        SCOPED_TRACE("heap request " + std::to_string(k) + " fails");
+        setup();
+        ResetHeapRequestCount();
+        FailHeapAfter(k);
+        act();
+        FailHeapAfter(-1);
+        bool failed = HeapRequestCount() > k;
+        check(failed);
+        if (!failed || k >= 10000)
+            return k;
+    }
 }

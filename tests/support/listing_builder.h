@@ -1,9 +1,10 @@
-// Small helpers for building listings by hand in tests.
+// Small helpers for building listings by hand in tests, and the out-of-memory sweep.
 #ifndef BRINDLEWICK_TEST_LISTING_BUILDER_H
 #define BRINDLEWICK_TEST_LISTING_BUILDER_H
 
 #include <string>
 #include <vector>
+#include <functional>
 #include "listing.h"
 
 // A listing that frees itself at the end of the test.
@@ -15,8 +16,7 @@ struct TestListing {
     Listing* get() { return &listing; }
 };
 
-// Appends a record with the given strings (null stays null) and every number 0,
-// status 1, entry number = count; gives the record.
+// Appends a record with the strings (null stays null), numbers 0, status 1, entry number = count.
 CacheEntry* AddEntry(Listing* listing, const char* url, const char* localFile, const char* header = nullptr);
 
 // `count` different keys whose probe sequences start at slot `home` of a table of
@@ -27,5 +27,11 @@ std::vector<std::string> CollidingKeys(int count, DWORD tableSize, DWORD home);
 struct HeapFailureGuard {
     ~HeapFailureGuard();
 };
+
+// The out-of-memory sweep: for k = 0, 1, ... runs `setup`, then `act` with its k-th heap request
+// failing, then `check(failed)`: whether `act` met the failure. Ends after the first run that did
+// not; gives the number of runs that did.
+LONG ForEachHeapFailure(const std::function<void()>& setup, const std::function<void()>& act,
+                        const std::function<void(bool failed)>& check);
 
 #endif

@@ -10,7 +10,6 @@ void ClearSettingsKey();
 // Writes one value, creating the key when needed.
 void PutSetting(const char* name, DWORD type, const void* data, DWORD size);
 void PutDwordSetting(const char* name, DWORD value);
-void DeleteSetting(const char* name);
 // Reads one value; false when it is absent.
 bool GetSetting(const char* name, std::vector<BYTE>* data, DWORD* type);
 

@@ -29,23 +29,18 @@ static LRESULT CALLBACK AnswerModalWindows(int code, WPARAM wParam, LPARAM lPara
         !GetPropA(box, "noted")) {
         SetPropA(box, "noted", (HANDLE)1);
         MainWindowTest::shown.push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))});
-        if (MainWindowTest::actions.empty()) {
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-        } else {
-            auto action = MainWindowTest::actions.front();
-            MainWindowTest::actions.pop_front();
-            action(box);
-        }
+        std::function<void(HWND)> action = [](HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); };
+        if (!MainWindowTest::actions.empty())
+            action = MainWindowTest::actions.front(), MainWindowTest::actions.pop_front();
+        action(box);
     }
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
 void MainWindowTest::SetUp()
 {
-    ClearUrlCache();
-    ClearSettingsKey();
-    shown.clear();
-    actions.clear();
+    ClearUrlCache(), ClearSettingsKey();
+    shown.clear(), actions.clear();
 }
 
 void MainWindowTest::TearDown()
@@ -88,9 +83,7 @@ std::string MainWindowTest::Cell(int row, int column)
 {
     char text[512] = "";
     LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof(text);
+    item.iSubItem = column, item.pszText = text, item.cchTextMax = sizeof(text);
     SendMessageA(g_app.listView, LVM_GETITEMTEXTA, row, (LPARAM)&item);
     return text;
 }
@@ -115,12 +108,8 @@ std::string MainWindowTest::StatusText(int part)
 void MainWindowTest::ClickHeader(int column)
 {
     NMLISTVIEW click = {};
-    click.hdr.hwndFrom = g_app.listView;
-    click.hdr.idFrom = IDC_LIST_VIEW;
-    click.hdr.code = LVN_COLUMNCLICK;
-    click.iItem = -1;
-    click.iSubItem = column;
-    SendMessageA(window, WM_NOTIFY, click.hdr.idFrom, (LPARAM)&click);
+    click.hdr = {g_app.listView, IDC_LIST_VIEW, (UINT)LVN_COLUMNCLICK}, click.iItem = -1, click.iSubItem = column;
+    SendMessageA(window, WM_NOTIFY, IDC_LIST_VIEW, (LPARAM)&click);
 }
 
 bool MainWindowTest::PumpUntilIdle()

@@ -1,6 +1,5 @@
-// Runs the real main window in the test process: start-up as the program does
-// it, texts read back from the controls, modal windows answered, an orderly end.
-// There is one main window per process, so the window and the logs are shared.
+// The real main window in the test process: started as the program starts it, read back from its
+// controls, its modal windows answered, ended in order. One per process: window and logs are shared.
 #ifndef BRINDLEWICK_TEST_WINDOW_FIXTURE_H
 #define BRINDLEWICK_TEST_WINDOW_FIXTURE_H
 
@@ -29,8 +28,7 @@ struct MainWindowTest : ::testing::Test {
 
     // Start-up up to the message loop, the first scan included.
     static HWND Open();
-    // Destroys the window if it still stands, lets the quit message through and
-    // frees what the start-up made.
+    // Destroys the window if it stands, lets the quit message through, frees what start-up made.
     static void Close();
     static void Command(UINT id) { SendMessageA(window, WM_COMMAND, id, 0); }
     static bool Checked(UINT id);

@@ -1,0 +1,40 @@
+// Stored window places and column widths that would open an unusable window give way to the defaults.
+#include <gtest/gtest.h>
+#include <string>
+#include "app_state.h"
+#include "settings.h"
+#include "settings_key.h"
+
+// A place is taken only when at least 200 x 100 with 20 of its top 30 rows on the screen across 100 pixels;
+// a width above 4,096 pixels, like a negative one, becomes the column's default (Entry # 52, URL 300).
+TEST(StoredSettings, OnlyAUsablePlaceAndWidthsAreTaken)
+{
+    const struct { RECT rect; bool placed; } places[] = {   // the test display is 1280 x 1024
+        {{100, 50, 900, 650}, true}, {{-8, -8, 1288, 1032}, true}, {{1279, 1023, 2279, 1723}, false},
+        {{100, -590, 900, 10}, false}, {{1180, 500, 2180, 900}, true}, {{1181, 500, 2181, 900}, false},
+        {{100, -10, 900, 600}, true}, {{100, -11, 900, 600}, false}, {{100, 50, 299, 650}, false},
+        {{100, 50, 900, 149}, false}};
+    const struct { LONG stored[2], taken[2]; } widths[] = {
+        {{0x7FFFFFFF, 4096}, {52, 4096}}, {{4097, 88}, {52, 88}}, {{-1, 0}, {52, 0}}};
+    for (int i = 0; i < 10; i++) {
+        const RECT& r = places[i].rect;
+        SCOPED_TRACE(std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right) + "," +
+                     std::to_string(r.bottom));
+        ClearSettingsKey();
+        for (const char* name : {"Include Strays", "Include Cookies", "Sort Column", "Sort Direction"})
+            PutDwordSetting(name, 0);
+        PutSetting("Window Metrics", REG_BINARY, &r, sizeof(r));
+        PutSetting("Column Widths", REG_BINARY, widths[i % 3].stored, sizeof(widths[i % 3].stored));
+        SetDefaultSettings(&g_app.settings);
+        LoadSettings();
+        const WindowParams& w = g_app.settings.window;
+        if (places[i].placed)
+            EXPECT_EQ(std::vector<LONG>({w.x, w.y, w.width, w.height}),
+                      std::vector<LONG>({r.left, r.top, r.right - r.left, r.bottom - r.top}));
+        else
+            EXPECT_EQ(std::vector<LONG>({w.x, w.y, w.width, w.height}), std::vector<LONG>(4, (LONG)CW_USEDEFAULT));
+        EXPECT_EQ(std::vector<LONG>(g_app.settings.columnWidths, g_app.settings.columnWidths + 2),
+                  std::vector<LONG>(widths[i % 3].taken, widths[i % 3].taken + 2));
+    }
+    ClearSettingsKey();
+}
