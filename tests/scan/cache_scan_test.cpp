@@ -37,9 +37,16 @@ TEST(Scan, EveryKindOfEntryAndOutOfMemoryAnywhere)
     FreeListing(&listing);
 }
 
-// The probe file C:\__tmp: a plausible size or 0, nothing left behind, a user's file of that name untouched.
-TEST(ClusterSize, TheProbeLeavesNothingAndTouchesNoUsersFile)
+// NTFS-like names ask the volume (512 when it cannot say), compressed volumes are 32 KiB, others are probed
+// (without a free-space query, asked). The probe file C:\__tmp: a plausible size or 0, nothing left behind, a
+// user's file of that name untouched.
+TEST(ClusterSize, EachVolumeTakesItsRoadAndTheProbeTouchesNoUsersFile)
 {
+    EXPECT_EQ(ClusterSizeForVolume("C:\\", "xTFS", 0, GetDiskFreeSpaceExA), 4096u);   // Wine's C: is 8 x 512
+    EXPECT_EQ(ClusterSizeForVolume("Q:\\", "NTFS", 0, GetDiskFreeSpaceExA), 512u);    // no such drive
+    EXPECT_EQ(ClusterSizeForVolume("C:\\", "FAT32", FILE_VOLUME_IS_COMPRESSED, GetDiskFreeSpaceExA), 32768u);
+    EXPECT_EQ(ClusterSizeForVolume("C:\\", "FAT32", 0, nullptr), 4096u);
+
     TempFile probe("");
     probe.path = "C:\\__tmp";
     DeleteFileA(probe.path.c_str());

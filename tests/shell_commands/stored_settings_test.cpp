@@ -1,4 +1,4 @@
-// Stored window places and column widths that would open an unusable window give way to the defaults.
+// Stored settings that would open an unusable window, or reach past a table or a field, give way.
 #include <gtest/gtest.h>
 #include <string>
 #include "app_state.h"
@@ -35,6 +35,38 @@ TEST(StoredSettings, OnlyAUsablePlaceAndWidthsAreTaken)
             EXPECT_EQ(std::vector<LONG>({w.x, w.y, w.width, w.height}), std::vector<LONG>(4, (LONG)CW_USEDEFAULT));
         EXPECT_EQ(std::vector<LONG>(g_app.settings.columnWidths, g_app.settings.columnWidths + 2),
                   std::vector<LONG>(widths[i % 3].taken, widths[i % 3].taken + 2));
+    }
+    // Without a value read before them (here "Sort Direction"), neither the place nor the widths are taken.
+    PutSetting("Sort Direction", REG_BINARY, "", 0);
+    PutSetting("Window Metrics", REG_BINARY, &places[0].rect, sizeof(RECT));
+    SetDefaultSettings(&g_app.settings);
+    LoadSettings();
+    EXPECT_EQ(std::make_pair(g_app.settings.window.x, g_app.settings.columnWidths[1]),
+              std::make_pair((LONG)CW_USEDEFAULT, 300L));
+    ClearSettingsKey();
+}
+
+// A sort column beyond the table becomes Last Access (a negative one stays: no order), any flag not 0 is 1, and
+// "Open Command", stored without its NUL, ends with one within its 512 bytes; a longer one is not taken.
+TEST(StoredSettings, NumbersAndTheOpenCommandStayWithinTheirRange)
+{
+    const struct { DWORD stored; LONG column; DWORD flag; std::string command, taken; } cases[] = {
+        {14, 5, 1, "xyz", "xyz"}, {0xFFFFFFFF, -1, 1, std::string(512, 'a'), std::string(511, 'a')},
+        {13, 13, 1, std::string(600, 'b'), ""}, {0, 0, 0, "", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        ClearSettingsKey();
+        for (const char* name : {"Sort Column", "Sort Direction", "Include Strays", "Include Cookies"})
+            PutDwordSetting(name, c.stored);
+        PutSetting("Open Command", REG_BINARY, c.command.data(), (DWORD)c.command.size());
+        SetDefaultSettings(&g_app.settings);
+        LoadSettings();
+        const AppSettings& s = g_app.settings;
+        EXPECT_EQ(std::vector<LONG>({s.sortColumn, (LONG)s.sortDirection, (LONG)s.includeStrays,
+                                     (LONG)s.includeCookies}),
+                  std::vector<LONG>({c.column, (LONG)c.flag, (LONG)c.flag, (LONG)c.flag}));
+        EXPECT_EQ(std::string(s.openCommand, OPEN_COMMAND_BYTES),
+                  c.taken + std::string(OPEN_COMMAND_BYTES - c.taken.size(), '\0'));
     }
     ClearSettingsKey();
 }
