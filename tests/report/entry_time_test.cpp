@@ -7,17 +7,16 @@
 
 TEST(EntryTime, TextsHaveTheirFixedForm)
 {
-    // The second time falls on the day of the first; none is 0 or has its top bit set.
-    SYSTEMTIME morning = {2005, 3, 1, 7, 9, 5, 7, 0}, night = {2005, 3, 1, 7, 23, 59, 59, 999},
-               late = {30827, 12, 0, 31, 23, 59, 59, 999}, first = {1601, 1, 1, 1, 0, 0, 0, 0};
-    const char* texts[6] = {"2005/03/07 9:05.07", "2005/03/07 23:59.59", "30827/12/31 23:59.59",
+    // The second time falls on the day of the first, the third on the next day; none is 0 or has its top bit set.
+    SYSTEMTIME parts[5] = {{2005, 3, 1, 7, 9, 5, 7, 0}, {2005, 3, 1, 7, 23, 59, 59, 999}, {2005, 3, 2, 8, 0, 0, 0, 0},
+                           {30827, 12, 0, 31, 23, 59, 59, 999}, {1601, 1, 1, 1, 0, 0, 0, 0}};
+    const char* texts[7] = {"2005/03/07 9:05.07", "2005/03/07 23:59.59", "2005/03/08 0:00.00", "30827/12/31 23:59.59",
                             "1601/01/01 0:00.00", "None", "None"};
-    SYSTEMTIME* parts[4] = {&morning, &night, &late, &first};
-    FILETIME times[6] = {{}, {}, {}, {}, {0, 0}, {0, 0x80000000}};
-    for (int i = 0; i < 4; i++)
-        ASSERT_TRUE(SystemTimeToFileTime(parts[i], &times[i]));
-    times[3].dwLowDateTime = 1;     // the very first FILETIME after 0
-    for (int i = 0; i < 6; i++) {
+    FILETIME times[7] = {{}, {}, {}, {}, {}, {0, 0}, {0, 0x80000000}};
+    for (int i = 0; i < 5; i++)
+        ASSERT_TRUE(SystemTimeToFileTime(&parts[i], &times[i]));
+    times[4].dwLowDateTime = 1;     // the very first FILETIME after 0
+    for (int i = 0; i < 7; i++) {
         char text[ENTRY_TIME_TEXT];
         FormatEntryTime(text, &times[i]);
         EXPECT_STREQ(text, texts[i]);
