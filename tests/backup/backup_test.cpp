@@ -60,7 +60,7 @@ TEST(BackupMutation, EveryDamagedFileLoadsWholeOrFailsCleanly)
     page.extension = "htm", page.content = std::string(40, 'c'), page.useCount = 2, page.hitRate = 9;
     page.exemptDelta = 3, page.sync = {4, 0x01C52300}, page.modified = {5, 0x80000001};    // top bit: no time
     page.header = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n";
-    longHeader.header = std::string(300, 'h'), longHeader.content = std::string(20, 'z');
+    longHeader.header = std::string(256, 'h'), longHeader.content = std::string(20, 'z');
     BackupFileSpec backups[3];    // empty; a block and three records; one record with a long header
     backups[1].blocks = {std::string(168, '\x01')}, backups[1].records = {page, cookie, BackupRecordSpec()};
     backups[2].records = {longHeader};
@@ -114,6 +114,9 @@ TEST(BackupMutation, EveryDamagedFileLoadsWholeOrFailsCleanly)
     EXPECT_STREQ(e->headerText, "HTTP/1.1 200 OK  Content-Type: text/html    ");
     EXPECT_TRUE(e->useCount == 2 && e->hitRate == 9 && e->exemptDelta == 3 && e->lastSync.dwLowDateTime == 4 &&
                 !e->lastModified.dwHighDateTime && e->size == 40);
+    FreeListing(&listing);
+    file.Write(BackupFileBytes(backups[2])), LoadBackupFile(file.path.c_str(), &listing);
+    EXPECT_EQ(std::string(EntryAt(&listing, 0)->headerText), std::string(256, 'h') + "...");   // 256 is cut
     FreeListing(&listing);
     // No backup file (layout, magic without its NUL, 2^29 blocks: 0 bytes in 32 bits) or a broken one.
     typedef BackupFileSpec F;

@@ -292,6 +292,9 @@ TEST_F(CommandTest, OpenCommandAndSettingsLastUntilTheNextStart)
         ClearSettingsKey();
         ASSERT_TRUE(Open());
         SetWindowPos(window, NULL, 100, 80, 800, 600, SWP_NOZORDER);
+        RECT list, status;      // the last rows are not hidden under the status bar
+        GetWindowRect(g_app.listView, &list), GetWindowRect(g_app.statusBar, &status);
+        EXPECT_EQ(list.bottom, status.top);
         SendMessageA(g_app.listView, LVM_SETCOLUMNWIDTH, 3, 43);
         ClickHeader(4);
         Command(IDM_INCLUDE_COOKIES);

@@ -59,6 +59,7 @@ TEST_F(Strays, FilesOfTheSubfoldersJoinWithTheirFileFields)
         [&] { ScanStrays(listing->get()); },      // builds the index it finds empty
         [&](bool failed) {
             EXPECT_EQ((*listing)->error, failed ? 8u : 0u);
+            EXPECT_EQ((*listing)->records->pointerCount, (DWORD)(*listing)->count);   // no half-made row left
             std::map<std::string, DWORD> found;
             for (LONG row = 3; row < (*listing)->count; row++) {
                 const CacheEntry* e = EntryAt(listing->get(), row);
