@@ -52,6 +52,7 @@ TEST_F(Strays, FilesOfTheSubfoldersJoinWithTheirFileFields)
     LONG failures = ForEachHeapFailure(
         [&] {
             listing.reset(new TestListing);
+            FreeArena((*listing)->strings), (*listing)->strings = CreateArena(1, 1, 1, 0);   // each text a request
             AddEntry(listing->get(), "http://example.com/anchor.htm", (root + "a\\anchor.htm").c_str());
             AddEntry(listing->get(), "http://example.com/exact", (root + "a\\Exact.txt").c_str());
             AddEntry(listing->get(), "http://example.com/case", (root + "a\\case.txt").c_str());   // names no file
