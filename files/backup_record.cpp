@@ -3,19 +3,12 @@
 #include <string.h>
 #include "backup_reader.h"
 #include "heap.h"
+#include "safe_file.h"
 
 // The buffer holds 4,096 bytes, or the record plus that much for a longer record.
 static const DWORD BUFFER_ROOM = 4096;
 // Larger buffers are never asked for; the heap of a 32-bit process could not give them.
 static const ULONGLONG BUFFER_LIMIT = 0x7FFF0000;
-
-// The code of a system call that just failed; never 0, so that a failure cannot
-// pass for success.
-static DWORD FailedCallCode(DWORD fallback)
-{
-    DWORD code = GetLastError();
-    return code ? code : fallback;
-}
 
 DWORD OpenBackupSource(BackupSource* source, HANDLE file, BYTE* block, DWORD capacity)
 {
