@@ -9,23 +9,30 @@ command -v Xvfb >/dev/null || needed+=(xvfb)
 [ -d /usr/src/googletest ] || needed+=(googletest)
 command -v cmake >/dev/null || needed+=(cmake)
 command -v python3 >/dev/null || needed+=(python3)
-if [ ${#needed[@]} -eq 0 ]; then
-    exit 0
-fi
-if [ ! -f /etc/debian_version ] || ! command -v apt-get >/dev/null; then
-    echo "Missing: ${needed[*]} (Debian package names). This script installs them on Debian 12" >&2
-    echo "only; on another system install the i686 mingw-w64 cross compiler, 32-bit Wine, Xvfb," >&2
-    echo "GoogleTest's sources (in /usr/src/googletest), CMake and Python 3 yourself." >&2
-    exit 1
-fi
-echo "Installing: ${needed[*]}"
+
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 export DEBIAN_FRONTEND=noninteractive
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $SUDO dpkg --add-architecture i386
+
+if [ ${#needed[@]} -gt 0 ]; then
+    if [ ! -f /etc/debian_version ] || ! command -v apt-get >/dev/null; then
+        echo "Missing: ${needed[*]} (Debian package names). This script installs them on Debian 12" >&2
+        echo "only; on another system install the i686 mingw-w64 cross compiler, 32-bit Wine, Xvfb," >&2
+        echo "GoogleTest's sources (in /usr/src/googletest), CMake and Python 3 yourself." >&2
+        exit 1
+    fi
+    echo "Installing: ${needed[*]}"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $SUDO dpkg --add-architecture i386
+    fi
+    $SUDO apt-get update -qq
+    # wine32 is i386; xvfb gives the tests and a headless run a display; python3 reads
+    # the CSV export back in a test.
+    $SUDO apt-get install -y -qq mingw-w64 wine wine32 xvfb googletest cmake make python3 >/dev/null
 fi
-$SUDO apt-get update -qq
-# wine32 is i386; xvfb gives the tests and a headless run a display; python3 reads
-# the CSV export back in a test.
-$SUDO apt-get install -y -qq mingw-w64 wine wine32 xvfb googletest cmake make python3 >/dev/null
+
+# Wine's 32-bit loader is an i386 Linux program. A kernel that runs no 32-bit
+# code (its ia32 emulation switched off, as on some virtual machines) gets it run
+# by QEMU's user-mode emulator instead, registered with binfmt_misc. The emulator
+# of Debian 12 cannot place Wine's fixed mappings; the one of its backports can.
+"$(dirname "$0")/enable-i386.sh"
