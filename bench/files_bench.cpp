@@ -12,7 +12,6 @@
 #include "backup_writer.h"
 #include "bench.h"
 #include "cache_scan.h"
-#include "column_table.h"
 #include "csv_export.h"
 #include "ordering.h"
 #include "results.h"
@@ -310,10 +309,7 @@ void BenchBackup(const Sample& sample)
 void BenchReport(const Sample& sample)
 {
     BenchExport(sample, "ExportListingText", "txt", ExportListingText);
-    const char* captions[COLUMN_COUNT];
-    ColumnCaptions(captions);
-    BenchExport(sample, "ExportListingCsv", "csv",
-                [&](const char* path, const Listing* listing) { return ExportListingCsv(path, listing, captions); });
+    BenchExport(sample, "ExportListingCsv", "csv", ExportListingCsv);
 }
 
 void BenchCacheBackup(const Sample& sample)

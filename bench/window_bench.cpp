@@ -133,8 +133,8 @@ double TimeCommand(HWND window, UINT command)
 HWND OpenWithListing(Listing* prepared)
 {
     SetStartupDefaults(Instance());
-    LookUpSystemFunctions();
-    LoadSettings();
+    LookUpSystemFunctions(&g_app.system);
+    LoadSettings(&g_app.settings);
     if (!RegisterMainClass())
         return NULL;
     HWND window = CreateMainWindow(SW_SHOWNORMAL);

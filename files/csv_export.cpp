@@ -1,6 +1,7 @@
 // The CSV lines, put together by hand like the report's: a listing can hold a
 // hundred thousand entries with eight time fields each.
 #include "csv_export.h"
+#include "columns.h"
 #include "entry_status.h"
 #include "entry_time.h"
 #include "heap.h"
@@ -10,22 +11,9 @@ namespace {
 
 const char BYTE_ORDER_MARK[] = "\xEF\xBB\xBF";
 
-// Statuses as whole words; unchanged, and added while hidden (shown as
-// unchanged), are empty.
-const char* const CSV_STATUS_WORDS[8] = {
-    "Deleted", "", "Changed", "Revisited", "Updated", "Moved", "Finished", "Added",
-};
-
-// Room for the fields between the local file and the header text: a size, eight
-// times of up to 26 characters, four numbers and their commas.
-const int NUMBERS_BUFFER = 320;
+// Room for one number or the two fields of a time with their commas.
+const int NUMBERS_BUFFER = 80;
 const LONGLONG TICKS_PER_MINUTE = 600000000;
-
-// The list columns that hold times; each becomes two CSV columns.
-BOOL IsTimeColumn(int column)
-{
-    return column == 5 || column == 6 || column == 7 || column == 12;
-}
 
 BOOL NeedsQuotes(const char* text, DWORD length)
 {
@@ -135,59 +123,80 @@ char* PutTimeFields(char* out, const FILETIME* local)
     return out;
 }
 
-char* PutUnsignedField(char* out, DWORD value)
-{
-    *out++ = ',';
-    return PutNumber(out, value, 10, 0);
-}
-
-void PutHeaderLine(SafeFile* file, const char* const* captions)
+void PutHeaderLine(SafeFile* file)
 {
     PutSafeBytes(file, BYTE_ORDER_MARK, sizeof BYTE_ORDER_MARK - 1);
-    for (int column = 0; column < CSV_LIST_COLUMNS; column++) {
-        if (!IsTimeColumn(column)) {
-            PutTextField(file, captions[column], column == 0);
+    for (int column = 0; column < COLUMN_COUNT; column++) {
+        const char* caption = ColumnTable[column].caption;
+        if (ColumnTable[column].kind != COLUMN_TIME) {
+            PutTextField(file, caption, column == 0);
             continue;
         }
-        char caption[128];
-        wsprintfA(caption, "%.100s (UTC)", captions[column]);
-        PutTextField(file, caption);
-        wsprintfA(caption, "%.100s (local)", captions[column]);
-        PutTextField(file, caption);
+        char doubled[128];
+        wsprintfA(doubled, "%.100s (UTC)", caption);
+        PutTextField(file, doubled);
+        wsprintfA(doubled, "%.100s (local)", caption);
+        PutTextField(file, doubled);
     }
     PutSafeBytes(file, "\r\n", 2);
+}
+
+// A field that is not text, after its comma unless it is the line's first.
+void PutValueField(SafeFile* file, const CacheEntry* entry, int column)
+{
+    char value[NUMBERS_BUFFER];
+    char* out = value;
+    ColumnKind kind = ColumnTable[column].kind;
+    // A time puts its own commas before each of its two fields.
+    if (column > 0 && kind != COLUMN_TIME)
+        *out++ = ',';
+    DWORD number = ColumnNumber(entry, column);
+    switch (kind) {
+    case COLUMN_SIGNED:
+        out = PutNumber(out, (LONG)number, 10, 0);
+        break;
+    case COLUMN_UNSIGNED:
+        out = PutNumber(out, number, 10, 0);
+        break;
+    case COLUMN_FLAGS:
+        *out++ = '0';
+        *out++ = 'x';
+        for (int shift = 28; shift >= 0; shift -= 4)
+            *out++ = "0123456789ABCDEF"[(number >> shift) & 0xF];
+        break;
+    case COLUMN_TIME:
+        out = PutTimeFields(out, ColumnTime(entry, column));
+        break;
+    default:
+        break;
+    }
+    PutSafeBytes(file, value, (DWORD)(out - value));
 }
 
 // One entry's line, its fields in the order of the header.
 void PutEntryLine(SafeFile* file, const CacheEntry* entry)
 {
-    char numbers[NUMBERS_BUFFER];
-    PutSafeBytes(file, numbers, (DWORD)(PutNumber(numbers, (LONG)entry->entryNumber, 10, 0) - numbers));
-    PutTextField(file, entry->url);
-    PutTextField(file, StatusWord(CSV_STATUS_WORDS, entry->status));
-    PutTextField(file, entry->localFile);
-    char* out = PutUnsignedField(numbers, entry->size);
-    out = PutTimeFields(out, &entry->lastAccess);
-    out = PutTimeFields(out, &entry->lastModified);
-    out = PutTimeFields(out, &entry->lastSync);
-    *out++ = ',';
-    *out++ = '0';
-    *out++ = 'x';
-    out = PutNumber(out, entry->typeFlags, 16, 0);
-    out = PutUnsignedField(out, entry->hitRate);
-    out = PutUnsignedField(out, entry->useCount);
-    out = PutUnsignedField(out, entry->exemptDelta);
-    out = PutTimeFields(out, &entry->expireTime);
-    PutSafeBytes(file, numbers, (DWORD)(out - numbers));
-    PutTextField(file, entry->headerText);
+    for (int column = 0; column < COLUMN_COUNT; column++) {
+        switch (ColumnTable[column].kind) {
+        case COLUMN_TEXT:
+            PutTextField(file, ColumnString(entry, column), column == 0);
+            break;
+        case COLUMN_STATUS:
+            PutTextField(file, StatusWord(StatusNames, (LONG)ColumnNumber(entry, column)), column == 0);
+            break;
+        default:
+            PutValueField(file, entry, column);
+            break;
+        }
+    }
     PutSafeBytes(file, "\r\n", 2);
 }
 
 }  // namespace
 
-DWORD WriteListingCsv(SafeFile* file, const Listing* listing, const char* const* captions, BOOL changedOnly)
+DWORD WriteListingCsv(SafeFile* file, const Listing* listing, BOOL changedOnly)
 {
-    PutHeaderLine(file, captions);
+    PutHeaderLine(file);
     for (LONG row = 0; row < listing->count && file->error == 0; row++) {
         const CacheEntry* entry = EntryAt(listing, row);
         if (entry && (!changedOnly || IsChangedStatus(entry->status)))
@@ -196,12 +205,12 @@ DWORD WriteListingCsv(SafeFile* file, const Listing* listing, const char* const*
     return file->error;
 }
 
-DWORD ExportListingCsv(const char* path, const Listing* listing, const char* const* captions)
+DWORD ExportListingCsv(const char* path, const Listing* listing)
 {
     SafeFile file;
     DWORD code = OpenSafeFile(&file, path);
     if (code != 0)
         return code;
-    WriteListingCsv(&file, listing, captions, FALSE);
+    WriteListingCsv(&file, listing, FALSE);
     return CommitSafeFile(&file);
 }

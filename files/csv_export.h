@@ -5,19 +5,17 @@
 #include "listing.h"
 #include "safe_file.h"
 
-// The list view's columns, whose captions the caller hands over in column order.
-const int CSV_LIST_COLUMNS = 14;
-
 // Puts the listing in its current order as CSV (RFC 4180: commas, CR LF, fields
 // with a comma, quote, CR or LF quoted with their quotes doubled) in UTF-8 after a
-// byte-order mark: a header line of the captions, then one line per entry (with
+// byte-order mark: a header line of the column captions, then one line per entry (with
 // `changedOnly`, per entry whose status is not unchanged). Every time column of
 // the list becomes two, UTC ("2026-12-06T21:02:48Z") and local time with its
-// offset ("2026-12-06T22:02:48+01:00"), both empty where the list shows "None".
-// Gives 0 or the first failure.
-DWORD WriteListingCsv(SafeFile* file, const Listing* listing, const char* const* captions, BOOL changedOnly);
+// offset ("2026-12-06T22:02:48+01:00"), both empty where the list shows "None";
+// numbers as the list shows them, the flags as "0x" and eight upper-case hex
+// digits. Gives 0 or the first failure.
+DWORD WriteListingCsv(SafeFile* file, const Listing* listing, BOOL changedOnly);
 // Writes the CSV of every entry to `path`, in place of what was there only when
 // all of it was written. Gives 0 or the Win32 code of the failure.
-DWORD ExportListingCsv(const char* path, const Listing* listing, const char* const* captions);
+DWORD ExportListingCsv(const char* path, const Listing* listing);
 
 #endif

@@ -4,6 +4,10 @@ const char* const StatusCaptions[8] = {
     "Deleted", "", "Chnged", "Rvst'd", "Updated", "Moved", "Finished", "Added"
 };
 
+const char* const StatusNames[8] = {
+    "Deleted", "", "Changed", "Revisited", "Updated", "Moved", "Finished", "Added"
+};
+
 const char* StatusWord(const char* const words[8], LONG status)
 {
     if (status < STATUS_DELETED || status > STATUS_ADDED)

@@ -18,6 +18,9 @@ enum EntryStatus {
 
 // The list captions of codes 0 to 7.
 extern const char* const StatusCaptions[8];
+// Codes 0 to 7 as whole words, for files that programs read ("Revisited",
+// "Changed"); unchanged is "".
+extern const char* const StatusNames[8];
 // The caption the list shows for a status: code 8, and any code out of range, show "".
 const char* StatusCaption(LONG status);
 // A status's word in a vocabulary of words for codes 0 to 7 (the list's, the

@@ -2,82 +2,60 @@
 #include <algorithm>
 #include "ordering.h"
 #include "collation_sort.h"
+#include "columns.h"
 
 DWORD SortDescending = 0;
 
-// Signed keys are compared by value: a difference of two 32-bit values overflows
-// when they lie 2^31 or more apart.
-static int BySigned(LONG a, LONG b) { return a < b ? -1 : (a > b ? 1 : 0); }
-static int ByUnsigned(DWORD a, DWORD b) { return a < b ? -1 : (a > b ? 1 : 0); }
-static int ByTime(const FILETIME& a, const FILETIME& b) { return CompareFileTime(&a, &b); }
-static int ByText(const char* a, const char* b) { return lstrcmpiA(a ? a : "", b ? b : ""); }
+// Every column's index, for the tables made per column below.
+#define ALL_COLUMNS(F) F(0), F(1), F(2), F(3), F(4), F(5), F(6), F(7), F(8), F(9), F(10), F(11), F(12), F(13)
 
-static int EntryNumberKey(const CacheEntry* a, const CacheEntry* b) { return BySigned(a->entryNumber, b->entryNumber); }
-static int UrlKey(const CacheEntry* a, const CacheEntry* b) { return ByText(a->url, b->url); }
-static int StatusKey(const CacheEntry* a, const CacheEntry* b) { return BySigned(a->status, b->status); }
-static int LocalFileKey(const CacheEntry* a, const CacheEntry* b) { return ByText(a->localFile, b->localFile); }
-static int SizeKey(const CacheEntry* a, const CacheEntry* b) { return ByUnsigned(a->size, b->size); }
-static int LastModifiedKey(const CacheEntry* a, const CacheEntry* b) { return ByTime(a->lastModified, b->lastModified); }
-static int LastSyncKey(const CacheEntry* a, const CacheEntry* b) { return ByTime(a->lastSync, b->lastSync); }
-static int FlagsKey(const CacheEntry* a, const CacheEntry* b) { return BySigned((LONG)a->typeFlags, (LONG)b->typeFlags); }
-static int HitRateKey(const CacheEntry* a, const CacheEntry* b) { return BySigned((LONG)a->hitRate, (LONG)b->hitRate); }
-static int UseCountKey(const CacheEntry* a, const CacheEntry* b) { return BySigned((LONG)a->useCount, (LONG)b->useCount); }
-static int ExemptKey(const CacheEntry* a, const CacheEntry* b) { return ByUnsigned(a->exemptDelta, b->exemptDelta); }
-static int ExpireKey(const CacheEntry* a, const CacheEntry* b) { return ByTime(a->expireTime, b->expireTime); }
-static int HeaderKey(const CacheEntry* a, const CacheEntry* b) { return ByText(a->headerText, b->headerText); }
-
-// Last access, and among equal times the URL.
-static int LastAccessTimeKey(const CacheEntry* a, const CacheEntry* b) { return ByTime(a->lastAccess, b->lastAccess); }
-static int LastAccessKey(const CacheEntry* a, const CacheEntry* b)
-{
-    int order = LastAccessTimeKey(a, b);
-    return order != 0 ? order : UrlKey(a, b);
-}
-
-// A column's key, reversed when sorting descending, then the entry number, which
-// stays ascending in both directions.
-template <int (*Key)(const CacheEntry*, const CacheEntry*)>
+// A column's key, then the key of the column the table orders it by next, both
+// reversed when sorting descending, then the entry number, which stays ascending
+// in both directions.
+template <int Column>
 static int Ordered(CacheEntry* const* first, CacheEntry* const* second)
 {
     const CacheEntry* a = *first;
     const CacheEntry* b = *second;
-    int order = SortDescending ? Key(b, a) : Key(a, b);
-    return order != 0 ? order : BySigned(a->entryNumber, b->entryNumber);
+    const CacheEntry* x = SortDescending ? b : a;
+    const CacheEntry* y = SortDescending ? a : b;
+    int order = CompareColumnKey(x, y, Column);
+    if (order == 0 && ColumnTable[Column].thenBy >= 0)
+        order = CompareColumnKey(x, y, ColumnTable[Column].thenBy);
+    if (order != 0)
+        return order;
+    return a->entryNumber < b->entryNumber ? -1 : (a->entryNumber > b->entryNumber ? 1 : 0);
 }
 
-const EntryComparator EntryComparators[SORT_COLUMNS] = {
-    Ordered<EntryNumberKey>,
-    Ordered<UrlKey>,
-    Ordered<StatusKey>,
-    Ordered<LocalFileKey>,
-    Ordered<SizeKey>,
-    Ordered<LastAccessKey>,
-    Ordered<LastModifiedKey>,
-    Ordered<LastSyncKey>,
-    Ordered<FlagsKey>,
-    Ordered<HitRateKey>,
-    Ordered<UseCountKey>,
-    Ordered<ExemptKey>,
-    Ordered<ExpireKey>,
-    Ordered<HeaderKey>,
-};
+#define COMPARATOR(column) Ordered<column>
+const EntryComparator EntryComparators[SORT_COLUMNS] = {ALL_COLUMNS(COMPARATOR)};
 
-static const char* UrlText(const CacheEntry* entry) { return entry->url; }
-static const char* LocalFileText(const CacheEntry* entry) { return entry->localFile; }
-static const char* HeaderText(const CacheEntry* entry) { return entry->headerText; }
+template <int Column>
+static const char* TextOf(const CacheEntry* entry) { return ColumnString(entry, Column); }
+template <int Column>
+static int KeyOf(const CacheEntry* a, const CacheEntry* b) { return CompareColumnKey(a, b, Column); }
 
-// The text columns in the form the text sort takes them: their text, and the
-// key compared before it (column 5 compares the last access time first).
+#define TEXT_OF(column) TextOf<column>
+#define KEY_OF(column) KeyOf<column>
+static const char* (*const ColumnTexts[COLUMN_COUNT])(const CacheEntry*) = {ALL_COLUMNS(TEXT_OF)};
+static int (*const ColumnKeys[COLUMN_COUNT])(const CacheEntry*, const CacheEntry*) = {ALL_COLUMNS(KEY_OF)};
+
+// The columns the text sort takes: a text column, or one ordered next by a text
+// column (the last access time, then the URL), in the form the text sort takes them.
 static BOOL TextColumn(LONG column, CollationColumn* text)
 {
-    text->leadingKey = NULL;
-    switch (column) {
-    case 1: text->text = UrlText; return TRUE;
-    case 3: text->text = LocalFileText; return TRUE;
-    case 5: text->text = UrlText; text->leadingKey = LastAccessTimeKey; return TRUE;
-    case 13: text->text = HeaderText; return TRUE;
-    default: return FALSE;
+    const ColumnDef& def = ColumnTable[column];
+    if (def.kind == COLUMN_TEXT) {
+        text->text = ColumnTexts[column];
+        text->leadingKey = NULL;
+        return TRUE;
     }
+    if (def.thenBy >= 0 && ColumnTable[def.thenBy].kind == COLUMN_TEXT) {
+        text->text = ColumnTexts[def.thenBy];
+        text->leadingKey = ColumnKeys[column];
+        return TRUE;
+    }
+    return FALSE;
 }
 
 void SortListing(Listing* listing, LONG column, DWORD direction)

@@ -2,13 +2,13 @@
 #ifndef BRINDLEWICK_ORDERING_H
 #define BRINDLEWICK_ORDERING_H
 
-#include "listing.h"
+#include "columns.h"
 
 // Compares two elements of a listing's row array: negative when the first row
 // comes first. Reads SortDescending.
 typedef int (*EntryComparator)(CacheEntry* const* first, CacheEntry* const* second);
 
-const int SORT_COLUMNS = 14;
+const int SORT_COLUMNS = COLUMN_COUNT;
 extern const EntryComparator EntryComparators[SORT_COLUMNS];
 // Non-zero while sorting descending; set by SortListing, kept between sorts.
 extern DWORD SortDescending;

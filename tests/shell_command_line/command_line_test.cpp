@@ -7,7 +7,7 @@
 #include "backup_builder.h"
 #include "cache_seed.h"
 #include "command_line.h"
-#include "messages.h"
+#include "error_text.h"
 #include "resource.h"
 #include "settings_key.h"
 #include "window_fixture.h"
@@ -54,7 +54,7 @@ RunResult RunSwitches(std::vector<std::string> arguments, bool asProgram = false
     RunResult run = {-1, "", ""};
     PROCESS_INFORMATION process;
     if (!asProgram) {
-        run.exitCode = RunCommandLine(GetModuleHandleA(NULL), (int)argv.size(), argv.data(), start.hStdOutput,
+        run.exitCode = RunCommandLine((int)argv.size(), argv.data(), start.hStdOutput,
                                       start.hStdError);
     } else if (CreateProcessA(NULL, &line[0], NULL, NULL, TRUE, 0, NULL, NULL, &start, &process)) {
         WaitForSingleObject(process.hProcess, 60000);

@@ -213,7 +213,7 @@ TEST_F(CommandTest, BackupFilesAndTheReport)
 TEST_F(CommandTest, RowsOfALargeListingShowTheirEntriesAndOpenTheirFiles)
 {
     ASSERT_TRUE(OpenWindow());
-    g_app.dangerCheck = RefusePdf;
+    g_app.system.dangerCheck = RefusePdf;
     struct Row { std::string file; bool opens, quoted; };
     std::vector<Row> rows = {
         {"C:\\c\\AB12\\stray.bin", true, false}, {"C:\\c\\page[1].htm", true, false}, {"C:\\my c\\a b.gif", true, true},

@@ -26,7 +26,7 @@ TEST(StoredSettings, OnlyAUsablePlaceAndWidthsAreTaken)
         PutSetting("Window Metrics", REG_BINARY, &r, sizeof(r));
         PutSetting("Column Widths", REG_BINARY, widths[i % 3].stored, sizeof(widths[i % 3].stored));
         SetDefaultSettings(&g_app.settings);
-        LoadSettings();
+        LoadSettings(&g_app.settings);
         const WindowParams& w = g_app.settings.window;
         if (places[i].placed)
             EXPECT_EQ(std::vector<LONG>({w.x, w.y, w.width, w.height}),
@@ -40,7 +40,7 @@ TEST(StoredSettings, OnlyAUsablePlaceAndWidthsAreTaken)
     PutSetting("Sort Direction", REG_BINARY, "", 0);
     PutSetting("Window Metrics", REG_BINARY, &places[0].rect, sizeof(RECT));
     SetDefaultSettings(&g_app.settings);
-    LoadSettings();
+    LoadSettings(&g_app.settings);
     EXPECT_EQ(std::make_pair(g_app.settings.window.x, g_app.settings.columnWidths[1]),
               std::make_pair((LONG)CW_USEDEFAULT, 300L));
     ClearSettingsKey();
@@ -60,7 +60,7 @@ TEST(StoredSettings, NumbersAndTheOpenCommandStayWithinTheirRange)
             PutDwordSetting(name, c.stored);
         PutSetting("Open Command", REG_BINARY, c.command.data(), (DWORD)c.command.size());
         SetDefaultSettings(&g_app.settings);
-        LoadSettings();
+        LoadSettings(&g_app.settings);
         const AppSettings& s = g_app.settings;
         EXPECT_EQ(std::vector<LONG>({s.sortColumn, (LONG)s.sortDirection, (LONG)s.includeStrays,
                                      (LONG)s.includeCookies}),

@@ -6,6 +6,7 @@
 #include <regex>
 #include <wininet.h>
 #include "app_state.h"
+#include "columns.h"
 #include "backup_builder.h"
 #include "cache_seed.h"
 #include "resource.h"

@@ -31,7 +31,7 @@ assert len(rows) == len(expected) + 1 and all(len(row) == 18 for row in rows), r
 failures = 0
 for row, e in zip(rows[1:], expected):
     good = (row[:5] == [e[0], text(e[1]), WORDS[int(e[2])], text(e[3]), e[4]] and
-            row[11:15] == ['0x%x' % int(e[13]), e[14], e[15], e[16]] and row[17] == text(e[17]) and
+            row[11:15] == ['0x%08X' % int(e[13]), e[14], e[15], e[16]] and row[17] == text(e[17]) and
             all(times(e[5 + 2 * t], e[6 + 2 * t], row[[5, 7, 9, 15][t]:][:2]) for t in range(4)))
     if not good:
         failures += 1

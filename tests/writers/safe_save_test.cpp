@@ -28,12 +28,10 @@ TEST(SafeSave, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
     TempFile target("brindlewick safe save.old");
     TestListing listing;
     AddEntry(listing.get(), "http://example.com/a", nullptr);
-    const char* captions[CSV_LIST_COLUMNS];
-    std::fill(captions, captions + CSV_LIST_COLUMNS, "column");
     BackupSaveOutcome outcome;
     const std::pair<const char*, std::function<DWORD()>> writers[] = {
         {"report", [&] { return ExportListingText(target.path.c_str(), listing.get()); }},
-        {"csv", [&] { return ExportListingCsv(target.path.c_str(), listing.get(), captions); }},
+        {"csv", [&] { return ExportListingCsv(target.path.c_str(), listing.get()); }},
         {"backup", [&] { return SaveBackupFile(target.path.c_str(), listing.get(), nullptr, &outcome); }}};
     // The file held open by another program is held here: the system refuses every process alike.
     for (const auto& writer : writers) {

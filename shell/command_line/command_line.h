@@ -15,6 +15,6 @@ const int EXIT_FILE_FAILED = 2;     // the /since file or the cache unreadable, 
 // usage and what went wrong go to `errors`, "-" as a file name writes to
 // `output`. The settings are read but never written, and no window is made.
 // Gives the exit code.
-int RunCommandLine(HINSTANCE instance, int count, char** arguments, HANDLE output, HANDLE errors);
+int RunCommandLine(int count, char** arguments, HANDLE output, HANDLE errors);
 
 #endif

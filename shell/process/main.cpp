@@ -11,7 +11,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     if (__argc > 1) {
         HANDLE output, errors;
         FindConsoleHandles(&output, &errors);
-        return RunCommandLine(instance, __argc - 1, __argv + 1, output, errors);
+        return RunCommandLine(__argc - 1, __argv + 1, output, errors);
     }
     if (!StartUp(instance, showCommand))
         return 0;

@@ -1,5 +1,5 @@
 #include "console_output.h"
-#include "messages.h"
+#include "error_text.h"
 
 // Room for a sentence, a path and the system's text.
 static const int LINE_BYTES = 1024;

@@ -1,9 +1,8 @@
 #include "list_view.h"
 #include "app_state.h"
-#include "column_table.h"
+#include "columns.h"
 #include "compaction.h"
 #include "entry_status.h"
-#include "entry_time.h"
 #include "ordering.h"
 #include "resource.h"
 #include "selection.h"
@@ -13,7 +12,7 @@
 
 // The one buffer every formatted cell is written into; the control copies the
 // text before it asks for the next cell.
-static char displayBuffer[32];
+static char displayBuffer[CELL_TEXT_BYTES];
 
 BOOL InsertColumns()
 {
@@ -30,36 +29,9 @@ BOOL InsertColumns()
     return TRUE;
 }
 
-static const char* StringCell(const char* text)
-{
-    return text ? text : "";
-}
-
-static const char* TimeCell(const FILETIME* time)
-{
-    FormatEntryTime(displayBuffer, time);
-    return displayBuffer;
-}
-
 const char* CellText(const CacheEntry* entry, int column)
 {
-    switch (column) {
-    case 0: wsprintfA(displayBuffer, "%d", entry->entryNumber); return displayBuffer;
-    case 1: return StringCell(entry->url);
-    case 2: return StatusCaption(entry->status);
-    case 3: return StringCell(entry->localFile);
-    case 4: wsprintfA(displayBuffer, "%u", entry->size); return displayBuffer;
-    case 5: return TimeCell(&entry->lastAccess);
-    case 6: return TimeCell(&entry->lastModified);
-    case 7: return TimeCell(&entry->lastSync);
-    case 8: wsprintfA(displayBuffer, "%8X", entry->typeFlags); return displayBuffer;
-    case 9: wsprintfA(displayBuffer, "%d", entry->hitRate); return displayBuffer;
-    case 10: wsprintfA(displayBuffer, "%d", entry->useCount); return displayBuffer;
-    case 11: wsprintfA(displayBuffer, "%u", entry->exemptDelta); return displayBuffer;
-    case 12: return TimeCell(&entry->expireTime);
-    case 13: return StringCell(entry->headerText);
-    default: return "*";
-    }
+    return FormatCell(entry, column, displayBuffer);
 }
 
 static BOOL InsertCallbackRow(LONG row)

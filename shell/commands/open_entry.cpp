@@ -92,7 +92,7 @@ void OpenEntry(HWND window, LONG row)
     WCHAR extension[EXTENSION_UNITS];
     if (!FindExtension(path, extension, EXTENSION_UNITS) || IsExecutableType(extension))
         return;
-    if (g_app.dangerCheck && g_app.dangerCheck(extension))
+    if (g_app.system.dangerCheck && g_app.system.dangerCheck(extension))
         return;
     g_app.shellExecute(window, "open", path, NULL, NULL, SW_SHOW);
 }

@@ -4,7 +4,7 @@
 #define BRINDLEWICK_SETTINGS_H
 
 #include <windows.h>
-#include "app_state.h"
+#include "app_settings.h"
 
 #define SETTINGS_KEY "Software\\Tallowmere\\Brindlewick"
 
@@ -14,9 +14,9 @@ extern const WindowParams DefaultWindowParams;
 // Sort order, options, default window placement, default column widths and an
 // empty open command.
 void SetDefaultSettings(AppSettings* settings);
-// Fills g_app.settings from the registry; what cannot be read keeps its default.
-void LoadSettings();
-// Writes g_app.settings with the window's rectangle and the list view's column widths.
-void SaveSettings(HWND window);
+// Fills the settings from the registry; what cannot be read keeps its default.
+void LoadSettings(AppSettings* settings);
+// Writes the settings with the window's rectangle (in screen coordinates).
+void WriteSettings(const AppSettings* settings, const RECT* window);
 
 #endif

@@ -22,7 +22,8 @@ LRESULT OnListNotify(HWND window, WPARAM wParam, NMHDR* notification);
 // rows; gives 0 or the error of the compaction (the list view then untouched).
 DWORD RefreshAfterCompaction();
 
-// The text of one cell, in the one display buffer or in the entry's own strings.
+// The text of one cell, in the one display buffer or in the entry's own strings:
+// the next call may overwrite it.
 const char* CellText(const CacheEntry* entry, int column);
 
 #endif

@@ -79,6 +79,6 @@ void ScanAndMerge(HWND window, BOOL compareBackup)
     SetStdCursor(IDC_WAIT);
     StatusProgress status;
     StartStatusProgress(&status, READING_CACHE);
-    ScanCache(&g_app.scanListing, g_app.settings.includeCookies, g_app.freeSpaceQuery, &status.progress);
+    ScanCache(&g_app.scanListing, g_app.settings.includeCookies, g_app.system.freeSpaceQuery, &status.progress);
     MergeScan(window, compareBackup);
 }

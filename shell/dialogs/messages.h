@@ -3,16 +3,10 @@
 #define BRINDLEWICK_MESSAGES_H
 
 #include <windows.h>
+#include "error_text.h"
 
 // The type of every warning: an OK button, the warning icon, brought to the front.
 const UINT WARNING_BOX = MB_OK | MB_ICONWARNING | MB_SETFOREGROUND;
-
-// Room for the system's sentence about an error code.
-const int ERROR_TEXT_BYTES = 256;
-
-// The system's sentence for an error code, without its line break, in
-// ERROR_TEXT_BYTES bytes; "Error <code>." when the system has none.
-void SystemErrorText(DWORD code, char* text);
 
 // A warning with the system's default caption.
 void ShowWarning(HWND owner, const char* text);

@@ -1,7 +1,7 @@
 #include "row_commands.h"
 #include "app_state.h"
 #include "clipboard.h"
-#include "column_table.h"
+#include "columns.h"
 #include "heap.h"
 #include "list_view.h"
 #include "messages.h"

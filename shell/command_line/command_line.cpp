@@ -1,10 +1,9 @@
 #include "command_line.h"
 #include <string.h>
-#include "app_state.h"
+#include "app_settings.h"
 #include "backup_reader.h"
 #include "backup_writer.h"
 #include "cache_scan.h"
-#include "column_table.h"
 #include "console_output.h"
 #include "csv_export.h"
 #include "entry_index.h"
@@ -12,8 +11,8 @@
 #include "merge.h"
 #include "ordering.h"
 #include "settings.h"
-#include "startup.h"
 #include "strays.h"
+#include "system_functions.h"
 #include "text_report.h"
 
 static const char USAGE[] =
@@ -45,6 +44,15 @@ struct CommandLineRequest {
     BOOL strays;
     BOOL changed;
     BOOL help;
+};
+
+// What one run works with: the stored settings as this run changes them, and the
+// listing the files are made of, with the scan merged into it.
+struct ScriptRun {
+    AppSettings settings;
+    SystemFunctions system;
+    Listing main;
+    Listing scan;
 };
 
 static BOOL IsStandardOutput(const char* path)
@@ -96,10 +104,10 @@ static BOOL ParseArguments(int count, char** arguments, CommandLineRequest* requ
 
 // The scan listing filled from the cache, with its indexes and, when included,
 // its strays; false (after saying why) when the cache could not be read whole.
-static BOOL ScanInto(Listing* listing, HANDLE errors)
+static BOOL ScanInto(const ScriptRun* run, Listing* listing, HANDLE errors)
 {
-    const AppSettings* settings = &g_app.settings;
-    if (ScanCache(listing, settings->includeCookies, g_app.freeSpaceQuery) != 0)
+    const AppSettings* settings = &run->settings;
+    if (ScanCache(listing, settings->includeCookies, run->system.freeSpaceQuery) != 0)
         return PrintFailure(errors, "Couldn't read the cache", NULL, listing->error);
     BuildIndex(&listing->byLocalFile, listing);
     BuildIndex(&listing->byUrl, listing);
@@ -110,10 +118,10 @@ static BOOL ScanInto(Listing* listing, HANDLE errors)
 
 // The backup file as the main listing, with the cache merged into it as "Compare
 // with Backup File..." does; false (after saying why) on failure.
-static BOOL CompareWithFile(const char* path, HANDLE errors)
+static BOOL CompareWithFile(ScriptRun* run, const char* path, HANDLE errors)
 {
-    AppSettings* settings = &g_app.settings;
-    Listing* main = &g_app.mainListing;
+    AppSettings* settings = &run->settings;
+    Listing* main = &run->main;
     DWORD error = LoadBackupFile(path, main);
     if (error)
         return PrintFailure(errors, "Couldn't read the cache backup file", path, error);
@@ -122,12 +130,12 @@ static BOOL CompareWithFile(const char* path, HANDLE errors)
         settings->includeCookies = 1;
     BuildIndex(&main->byLocalFile, main);
     BuildIndex(&main->byUrl, main);
-    if (!ScanInto(&g_app.scanListing, errors))
+    if (!ScanInto(run, &run->scan, errors))
         return FALSE;
     // The file holds no strays: strays of this run are new to it, and shown
     // without a status as when the option has just been switched on.
-    error = MergeEntries(main, &g_app.scanListing, settings->includeStrays, FALSE, TRUE);
-    FreeListing(&g_app.scanListing);
+    error = MergeEntries(main, &run->scan, settings->includeStrays, FALSE, TRUE);
+    FreeListing(&run->scan);
     if (error)
         return PrintFailure(errors, "Couldn't compare the cache with", path, error);
     for (LONG row = 0; row < main->count; row++) {
@@ -140,52 +148,49 @@ static BOOL CompareWithFile(const char* path, HANDLE errors)
 
 // The listing the files are made of, sorted as the window would show it: a fresh
 // scan, or the comparison with the /since file.
-static BOOL FillListing(const CommandLineRequest* request, HANDLE errors)
+static BOOL FillListing(ScriptRun* run, const CommandLineRequest* request, HANDLE errors)
 {
-    AppSettings* settings = &g_app.settings;
+    AppSettings* settings = &run->settings;
     if (request->cookies)
         settings->includeCookies = 1;
     // A backup file holds no strays: comparing with one leaves them out unless asked.
     settings->includeStrays = request->strays || (!request->since && settings->includeStrays);
-    if (request->since ? !CompareWithFile(request->since, errors) : !ScanInto(&g_app.mainListing, errors))
+    if (request->since ? !CompareWithFile(run, request->since, errors) : !ScanInto(run, &run->main, errors))
         return FALSE;
-    SortListing(&g_app.mainListing, settings->sortColumn, settings->sortDirection);
+    SortListing(&run->main, settings->sortColumn, settings->sortDirection);
     return TRUE;
 }
 
 // The report or the CSV, to a file or to `output`: 0 or the failure.
-static DWORD WriteListing(const char* path, BOOL csv, BOOL changedOnly, HANDLE output)
+static DWORD WriteListing(const Listing* listing, const char* path, BOOL csv, BOOL changedOnly, HANDLE output)
 {
     SafeFile file;
     if (IsStandardOutput(path))
         OpenDirectOutput(&file, output);
     else if (OpenSafeFile(&file, path) != 0)
         return file.error;
-    if (csv) {
-        const char* captions[COLUMN_COUNT];
-        ColumnCaptions(captions);
-        WriteListingCsv(&file, &g_app.mainListing, captions, changedOnly);
-    } else {
-        WriteListingText(&file, &g_app.mainListing, changedOnly);
-    }
+    if (csv)
+        WriteListingCsv(&file, listing, changedOnly);
+    else
+        WriteListingText(&file, listing, changedOnly);
     return CommitSafeFile(&file);
 }
 
 // Writes each file asked for, in order, going on after a failure; gives whether
 // all were written.
-static BOOL WriteOutputs(const CommandLineRequest* request, HANDLE output, HANDLE errors)
+static BOOL WriteOutputs(const ScriptRun* run, const CommandLineRequest* request, HANDLE output, HANDLE errors)
 {
     BOOL written = TRUE;
     const char* listings[2] = {request->report, request->csv};
     for (int csv = 0; csv < 2; csv++) {
         const char* path = listings[csv];
-        DWORD error = path ? WriteListing(path, csv, request->changed, output) : 0;
+        DWORD error = path ? WriteListing(&run->main, path, csv, request->changed, output) : 0;
         if (error)
             written = PrintFailure(errors, "Couldn't write", IsStandardOutput(path) ? NULL : path, error);
     }
     if (request->backup) {
         BackupSaveOutcome outcome;
-        DWORD error = SaveBackupFile(request->backup, &g_app.mainListing, NULL, &outcome);
+        DWORD error = SaveBackupFile(request->backup, &run->main, NULL, &outcome);
         if (error)
             written = PrintFailure(errors, "Couldn't write", request->backup, error);
         else if (outcome.incomplete)
@@ -194,7 +199,7 @@ static BOOL WriteOutputs(const CommandLineRequest* request, HANDLE output, HANDL
     return written;
 }
 
-int RunCommandLine(HINSTANCE instance, int count, char** arguments, HANDLE output, HANDLE errors)
+int RunCommandLine(int count, char** arguments, HANDLE output, HANDLE errors)
 {
     CommandLineRequest request;
     char problem[300];
@@ -208,11 +213,14 @@ int RunCommandLine(HINSTANCE instance, int count, char** arguments, HANDLE outpu
         Print(output, USAGE);
         return EXIT_DONE;
     }
-    SetStartupDefaults(instance);
-    LookUpSystemFunctions();
-    LoadSettings();
-    BOOL done = FillListing(&request, errors) && WriteOutputs(&request, output, errors);
-    FreeListing(&g_app.scanListing);
-    ShutDown();
+    static ScriptRun run;
+    ZeroMemory(&run, sizeof run);
+    SetDefaultSettings(&run.settings);
+    LoadSettings(&run.settings);
+    LookUpSystemFunctions(&run.system);
+    BOOL done = FillListing(&run, &request, errors) && WriteOutputs(&run, &request, output, errors);
+    FreeListing(&run.scan);
+    FreeListing(&run.main);
+    ReleaseSystemFunctions(&run.system);
     return done ? EXIT_DONE : EXIT_FILE_FAILED;
 }

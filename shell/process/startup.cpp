@@ -26,24 +26,6 @@ void SetStartupDefaults(HINSTANCE instance)
     g_app.shellExecute = ShellExecuteA;
 }
 
-void LookUpSystemFunctions()
-{
-    HMODULE kernel = LoadLibraryA("KERNEL32.DLL");
-    if (kernel) {
-        g_app.freeSpaceQuery = (FreeSpaceQuery)(void*)GetProcAddress(kernel, "GetDiskFreeSpaceExA");
-        FreeLibrary(kernel);
-    }
-    // SHLWAPI stays loaded for as long as its danger check is in use.
-    HMODULE shlwapi = LoadLibraryA("SHLWAPI.DLL");
-    if (shlwapi) {
-        g_app.dangerCheck = (DangerCheck)(void*)GetProcAddress(shlwapi, "AssocIsDangerous");
-        if (g_app.dangerCheck)
-            g_app.shlwapi = shlwapi;
-        else
-            FreeLibrary(shlwapi);
-    }
-}
-
 BOOL RegisterMainClass()
 {
     WNDCLASSA windowClass = {};
@@ -71,7 +53,7 @@ void RunFirstScan(HWND window)
     main->clusterSize = 0;
     StatusProgress status;
     StartStatusProgress(&status, READING_CACHE);
-    if (ScanCache(main, g_app.settings.includeCookies, g_app.freeSpaceQuery, &status.progress) != 0)
+    if (ScanCache(main, g_app.settings.includeCookies, g_app.system.freeSpaceQuery, &status.progress) != 0)
         MessageBoxA(window, "Error during initial cache read", NULL, STARTUP_BOX);
     PresentFirstListing();
 }
@@ -99,8 +81,8 @@ void PresentFirstListing()
 HWND StartUp(HINSTANCE instance, int showCommand)
 {
     SetStartupDefaults(instance);
-    LookUpSystemFunctions();
-    LoadSettings();
+    LookUpSystemFunctions(&g_app.system);
+    LoadSettings(&g_app.settings);
     if (!RegisterMainClass()) {
         MessageBoxA(NULL, "Couldn't register app - aborting!", NULL, STARTUP_BOX);
         return NULL;
@@ -139,9 +121,5 @@ void ShutDown()
 {
     FreeListing(&g_app.mainListing);
     FreeShownRows(&g_app.shownRows);
-    if (g_app.dangerCheck) {
-        FreeLibrary(g_app.shlwapi);
-        g_app.dangerCheck = NULL;
-        g_app.shlwapi = NULL;
-    }
+    ReleaseSystemFunctions(&g_app.system);
 }

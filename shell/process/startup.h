@@ -8,8 +8,6 @@
 // Zeroed state with the default settings, the instance and the system dialogs and
 // shell call.
 void SetStartupDefaults(HINSTANCE instance);
-// GetDiskFreeSpaceExA and AssocIsDangerous, each null when the system lacks it.
-void LookUpSystemFunctions();
 BOOL RegisterMainClass();
 // Creates the main window from the settings' window parameters; null on failure.
 HWND CreateMainWindow(int showCommand);

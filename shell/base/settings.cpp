@@ -1,6 +1,5 @@
 #include "settings.h"
-#include <commctrl.h>
-#include "column_table.h"
+#include "columns.h"
 
 const WindowParams DefaultWindowParams = {
     "Brindlewick",
@@ -131,9 +130,8 @@ static BOOL IsUsableWindowRect(const RECT* rect)
     return search.found;
 }
 
-void LoadSettings()
+void LoadSettings(AppSettings* settings)
 {
-    AppSettings* settings = &g_app.settings;
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
@@ -172,11 +170,8 @@ static void WriteDword(HKEY key, const char* name, DWORD value)
     RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
 }
 
-void SaveSettings(HWND window)
+void WriteSettings(const AppSettings* settings, const RECT* window)
 {
-    AppSettings* settings = &g_app.settings;
-    RECT rect = {0, 0, 0, 0};
-    GetWindowRect(window, &rect);
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_WRITE, NULL,
                         &key, NULL) != ERROR_SUCCESS)
@@ -186,17 +181,10 @@ void SaveSettings(HWND window)
     WriteDword(key, "Include Cookies", settings->includeCookies);
     WriteDword(key, "Sort Column", (DWORD)settings->sortColumn);
     WriteDword(key, "Sort Direction", settings->sortDirection);
-    RegSetValueExA(key, "Window Metrics", 0, REG_BINARY, (const BYTE*)&rect, sizeof(rect));
-
-    // The widths the user dragged the columns to.
-    if (g_app.listView) {
-        for (int i = 0; ColumnTable[i].caption; i++)
-            settings->columnWidths[i] = (LONG)SendMessageA(g_app.listView, LVM_GETCOLUMNWIDTH, i, 0);
-    }
+    RegSetValueExA(key, "Window Metrics", 0, REG_BINARY, (const BYTE*)window, sizeof(*window));
     RegSetValueExA(key, "Column Widths", 0, REG_BINARY, (const BYTE*)settings->columnWidths,
                    sizeof(settings->columnWidths));
 
-    settings->openCommand[OPEN_COMMAND_BYTES - 1] = '\0';
     RegSetValueExA(key, "Open Command", 0, REG_SZ, (const BYTE*)settings->openCommand,
                    (DWORD)lstrlenA(settings->openCommand) + 1);
     RegCloseKey(key);
