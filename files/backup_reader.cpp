@@ -49,9 +49,14 @@ static DWORD AddBackupEntry(Listing* listing, const BackupRecordBuffer* buffer, 
     entry->url = CopyString(listing, buffer->url);
     entry->localFile = NULL;
     entry->headerText = NULL;
-    if (entry->url && buffer->header)
+    entry->wholeHeader = NULL;
+    // The listing shows a flattened cut of the header and keeps it whole for the
+    // next backup file.
+    if (entry->url && buffer->header) {
         entry->headerText = CopyHeaderText(listing, buffer->header, buffer->headerLength);
-    if (!entry->url || (buffer->header && !entry->headerText)) {
+        entry->wholeHeader = CopyStringN(listing, buffer->header, buffer->headerLength);
+    }
+    if (!entry->url || (buffer->header && (!entry->headerText || !entry->wholeHeader))) {
         DropNewEntry(listing);
         return ERROR_CODE_OUT_OF_MEMORY;
     }
@@ -90,7 +95,7 @@ static DWORD ReadRecords(Listing* listing, HANDLE file, const FillProgress* prog
     if (code != 0)
         return code;
     BackupRecordBuffer buffer = {};
-    LocalTimeOffset zone = TakeLocalTimeOffset();
+    const LocalTimeOffset zone = listing->zone;
     while ((code = ReadBackupRecordFrom(&buffer, &source)) == 0) {
         if ((code = AddBackupEntry(listing, &buffer, &zone)) != 0)
             break;

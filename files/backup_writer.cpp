@@ -3,6 +3,7 @@
 #include <string.h>
 #include "backup_writer.h"
 #include "backup_reader.h"
+#include "entry_header.h"
 #include "entry_status.h"
 #include "entry_time.h"
 #include "safe_file.h"
@@ -15,6 +16,8 @@ const DWORD COPY_PIECE = 64 * 1024;
 struct BackupSave {
     SafeFile* file;
     const SaveProgress* progress;
+    const LocalTimeOffset* zone;    // the listing's clock
+    HeaderFetch headers;            // the cache's headers, fetched one by one
     LONG done;
     LONG total;
     BOOL cancelled;
@@ -53,14 +56,12 @@ void PutField(BYTE* record, DWORD offset, DWORD value)
 }
 
 // A listing time (local) as the file's UTC, converted back with the offset the
-// reader converts with, so that a load gives the same value: a time of zero
-// ("None") becomes the UTC value that loads as zero. An expire time of zero
-// stays zero, the file's own "no expiry".
-void PutTime(BYTE* record, DWORD offset, const FILETIME& local, BOOL zeroStays)
+// listing was filled with, whatever the zone or season now; a time of zero
+// ("None") stays zero, which loads as zero in every zone.
+void PutTime(BYTE* record, DWORD offset, const FILETIME& local, const LocalTimeOffset* zone)
 {
-    FILETIME utc = {0, 0};
-    if (!zeroStays || local.dwLowDateTime || local.dwHighDateTime)
-        UtcTime(&local, &utc);
+    FILETIME utc;
+    UtcTime(zone, &local, &utc);
     PutField(record, offset, utc.dwLowDateTime);
     PutField(record, offset + 4, utc.dwHighDateTime);
 }
@@ -78,15 +79,20 @@ const char* FileExtension(const char* path)
     return extension && *extension ? extension : NULL;
 }
 
-// The entry's record, saying that `contentBytes` bytes of content follow. Its
+// The entry's record, saying that `contentBytes` bytes of content follow, with the
+// header exactly as its source holds it. Its
 // string fields hold each string's offset in the record; the reader only asks
 // whether they are zero.
-void PutRecord(SafeFile* file, const CacheEntry* entry, DWORD contentBytes)
+void PutRecord(BackupSave* save, const CacheEntry* entry, DWORD contentBytes)
 {
+    SafeFile* file = save->file;
+    const LocalTimeOffset* zone = save->zone;
     const char* extension = FileExtension(entry->localFile);
     DWORD urlBytes = (DWORD)strlen(entry->url) + 1;
     DWORD extensionBytes = extension ? (DWORD)strlen(extension) + 1 : 0;
-    DWORD headerBytes = entry->headerText ? (DWORD)strlen(entry->headerText) + 1 : 0;
+    DWORD headerLength;
+    const char* header = WholeHeader(&save->headers, entry, &headerLength);
+    DWORD headerBytes = header ? headerLength + 1 : 0;
 
     BYTE record[RECORD_FIXED_PART] = {};
     PutField(record, 0, RECORD_FIXED_PART + urlBytes + extensionBytes + headerBytes);
@@ -95,11 +101,11 @@ void PutRecord(SafeFile* file, const CacheEntry* entry, DWORD contentBytes)
     PutField(record, RECORD_USE_COUNT, entry->useCount);
     PutField(record, RECORD_HIT_RATE, entry->hitRate);
     PutField(record, RECORD_SIZE_LOW, contentBytes);
-    PutTime(record, RECORD_MODIFIED, entry->lastModified, FALSE);
-    PutTime(record, RECORD_EXPIRE, entry->expireTime, TRUE);
-    PutTime(record, RECORD_ACCESS, entry->lastAccess, FALSE);
-    PutTime(record, RECORD_SYNC, entry->lastSync, FALSE);
-    if (entry->headerText) {
+    PutTime(record, RECORD_MODIFIED, entry->lastModified, zone);
+    PutTime(record, RECORD_EXPIRE, entry->expireTime, zone);
+    PutTime(record, RECORD_ACCESS, entry->lastAccess, zone);
+    PutTime(record, RECORD_SYNC, entry->lastSync, zone);
+    if (header) {
         PutField(record, RECORD_HEADER, RECORD_FIXED_PART + urlBytes + extensionBytes);
         PutField(record, RECORD_HEADER_SIZE, headerBytes);
     }
@@ -111,8 +117,10 @@ void PutRecord(SafeFile* file, const CacheEntry* entry, DWORD contentBytes)
     PutSafeBytes(file, entry->url, urlBytes);
     if (extension)
         PutSafeBytes(file, extension, extensionBytes);
-    if (entry->headerText)
-        PutSafeBytes(file, entry->headerText, headerBytes);
+    if (header) {
+        PutSafeBytes(file, header, headerLength);
+        PutSafeBytes(file, "", 1);
+    }
 }
 
 // Copies up to `planned` bytes of the source; gives how many it copied, fewer
@@ -148,7 +156,7 @@ BOOL PutEntry(BackupSave* save, const CacheEntry* entry)
     DWORD planned = (ULONGLONG)size.QuadPart > MAXDWORD ? MAXDWORD : (DWORD)size.QuadPart;
 
     ULONGLONG sizeField = save->file->position + RECORD_SIZE_LOW;
-    PutRecord(save->file, entry, planned);
+    PutRecord(save, entry, planned);
     DWORD copied = 0;
     if (source != INVALID_HANDLE_VALUE) {
         copied = CopyContent(save, source, planned);
@@ -178,7 +186,7 @@ DWORD SaveBackupFile(const char* path, const Listing* listing, const SaveProgres
     DWORD code = OpenSafeFile(&file, path);
     if (code != 0)
         return code;
-    BackupSave save = {&file, progress, 0, CountSaved(listing), FALSE};
+    BackupSave save = {&file, progress, &listing->zone, {NULL, 0}, 0, CountSaved(listing), FALSE};
     PutFileHeader(&file);
     for (LONG row = 0; row < listing->count && file.error == 0 && GoOn(&save); row++) {
         const CacheEntry* entry = EntryAt(listing, row);
@@ -189,6 +197,7 @@ DWORD SaveBackupFile(const char* path, const Listing* listing, const SaveProgres
         outcome->saved++;
         save.done++;
     }
+    ReleaseHeaderFetch(&save.headers);
     if (!GoOn(&save)) {
         DiscardSafeFile(&file);
         return ERROR_CANCELLED;

@@ -13,7 +13,6 @@ const char BYTE_ORDER_MARK[] = "\xEF\xBB\xBF";
 
 // Room for one number or the two fields of a time with their commas.
 const int NUMBERS_BUFFER = 80;
-const LONGLONG TICKS_PER_MINUTE = 600000000;
 
 BOOL NeedsQuotes(const char* text, DWORD length)
 {
@@ -88,39 +87,32 @@ char* PutIsoTime(char* out, const SYSTEMTIME& parts)
     return PutDecimal(out, parts.wSecond, 2);
 }
 
-ULONGLONG Ticks(const FILETIME& time)
-{
-    return ((ULONGLONG)time.dwHighDateTime << 32) | time.dwLowDateTime;
-}
-
-// ",UTC,local" of a listing time. The local time is the one the list shows, and
-// its offset the one it was converted with, so both name the same moment.
-char* PutTimeFields(char* out, const FILETIME* local)
+// ",UTC,local" of a listing time: the moment in UTC, converted back with the
+// listing's own offset, and as the machine's zone shows it on that date, with that
+// date's offset ("2026-07-15T14:00:00+02:00" in Berlin, in winter too).
+char* PutTimeFields(char* out, const FILETIME* listed, const LocalTimeOffset* zone)
 {
     *out++ = ',';
-    SYSTEMTIME localParts, utcParts;
     FILETIME utc;
-    if ((local->dwLowDateTime == 0 && local->dwHighDateTime == 0) || !FileTimeToSystemTime(local, &localParts)) {
+    SYSTEMTIME utcParts, localParts;
+    LONG minutes;
+    UtcTime(zone, listed, &utc);
+    if ((utc.dwLowDateTime == 0 && utc.dwHighDateTime == 0) || !FileTimeToSystemTime(&utc, &utcParts)) {
         *out++ = ',';
         return out;
     }
-    BOOL converted = LocalFileTimeToFileTime(local, &utc);
-    if (converted && FileTimeToSystemTime(&utc, &utcParts)) {
-        out = PutIsoTime(out, utcParts);
-        *out++ = 'Z';
-    }
+    out = PutIsoTime(out, utcParts);
+    *out++ = 'Z';
     *out++ = ',';
+    if (!ZoneTimeOfDate(&utc, &localParts, &minutes))
+        return out;
     out = PutIsoTime(out, localParts);
-    if (converted) {
-        LONGLONG minutes = (LONGLONG)(Ticks(*local) - Ticks(utc)) / TICKS_PER_MINUTE;
-        *out++ = minutes < 0 ? '-' : '+';
-        if (minutes < 0)
-            minutes = -minutes;
-        out = PutDecimal(out, (unsigned)(minutes / 60), 2);
-        *out++ = ':';
-        out = PutDecimal(out, (unsigned)(minutes % 60), 2);
-    }
-    return out;
+    *out++ = minutes < 0 ? '-' : '+';
+    if (minutes < 0)
+        minutes = -minutes;
+    out = PutDecimal(out, (unsigned)(minutes / 60), 2);
+    *out++ = ':';
+    return PutDecimal(out, (unsigned)(minutes % 60), 2);
 }
 
 void PutHeaderLine(SafeFile* file)
@@ -142,7 +134,7 @@ void PutHeaderLine(SafeFile* file)
 }
 
 // A field that is not text, after its comma unless it is the line's first.
-void PutValueField(SafeFile* file, const CacheEntry* entry, int column)
+void PutValueField(SafeFile* file, const CacheEntry* entry, int column, const LocalTimeOffset* zone)
 {
     char value[NUMBERS_BUFFER];
     char* out = value;
@@ -165,7 +157,7 @@ void PutValueField(SafeFile* file, const CacheEntry* entry, int column)
             *out++ = "0123456789ABCDEF"[(number >> shift) & 0xF];
         break;
     case COLUMN_TIME:
-        out = PutTimeFields(out, ColumnTime(entry, column));
+        out = PutTimeFields(out, ColumnTime(entry, column), zone);
         break;
     default:
         break;
@@ -174,7 +166,7 @@ void PutValueField(SafeFile* file, const CacheEntry* entry, int column)
 }
 
 // One entry's line, its fields in the order of the header.
-void PutEntryLine(SafeFile* file, const CacheEntry* entry)
+void PutEntryLine(SafeFile* file, const CacheEntry* entry, const LocalTimeOffset* zone)
 {
     for (int column = 0; column < COLUMN_COUNT; column++) {
         switch (ColumnTable[column].kind) {
@@ -185,7 +177,7 @@ void PutEntryLine(SafeFile* file, const CacheEntry* entry)
             PutTextField(file, StatusWord(StatusNames, (LONG)ColumnNumber(entry, column)), column == 0);
             break;
         default:
-            PutValueField(file, entry, column);
+            PutValueField(file, entry, column, zone);
             break;
         }
     }
@@ -200,7 +192,7 @@ DWORD WriteListingCsv(SafeFile* file, const Listing* listing, BOOL changedOnly)
     for (LONG row = 0; row < listing->count && file->error == 0; row++) {
         const CacheEntry* entry = EntryAt(listing, row);
         if (entry && (!changedOnly || IsChangedStatus(entry->status)))
-            PutEntryLine(file, entry);
+            PutEntryLine(file, entry, &listing->zone);
     }
     return file->error;
 }

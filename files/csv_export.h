@@ -9,8 +9,9 @@
 // with a comma, quote, CR or LF quoted with their quotes doubled) in UTF-8 after a
 // byte-order mark: a header line of the column captions, then one line per entry (with
 // `changedOnly`, per entry whose status is not unchanged). Every time column of
-// the list becomes two, UTC ("2026-12-06T21:02:48Z") and local time with its
-// offset ("2026-12-06T22:02:48+01:00"), both empty where the list shows "None";
+// the list becomes two, UTC ("2026-07-15T12:00:00Z") and the zone's local time of
+// that date with that date's offset ("2026-07-15T14:00:00+02:00"), both empty
+// where the list shows "None";
 // numbers as the list shows them, the flags as "0x" and eight upper-case hex
 // digits. Gives 0 or the first failure.
 DWORD WriteListingCsv(SafeFile* file, const Listing* listing, BOOL changedOnly);

@@ -30,10 +30,50 @@ static DWORD TargetHindrance(const char* target)
     return 0;
 }
 
+// Length of the target's folder part, its last separator included.
+static int FolderLength(const char* path)
+{
+    int length = 0;
+    for (int i = 0; path[i]; i++) {
+        if (path[i] == '\\' || path[i] == '/' || path[i] == ':')
+            length = i + 1;
+    }
+    return length;
+}
+
+// The temporary file's path: a short name in the target's folder, which the 8-bit
+// calls take wherever the target fits, unless the target's own name is shorter
+// still; a folder that leaves no room for it is reached through the long-path
+// form ("\\?\") of its full path. FALSE when no such path can be made.
+static BOOL MakeTemporaryName(SafeFile* file, DWORD attempt)
+{
+    char name[32];
+    wsprintfA(name, "~bw%lx%lu.tmp", GetCurrentProcessId(), attempt);
+    int folder = FolderLength(file->target);
+    if (folder + lstrlenA(name) < MAX_PATH) {
+        lstrcpynA(file->temporary, file->target, folder + 1);
+        lstrcatA(file->temporary, name);
+        return TRUE;
+    }
+    char full[SAFE_PATH_BYTES];
+    char* namePart = NULL;
+    DWORD length = GetFullPathNameA(file->target, sizeof full, full, &namePart);
+    if (length == 0 || length >= sizeof full || !namePart)
+        return FALSE;
+    *namePart = '\0';
+    const char* prefix = full[0] == '\\' && full[1] == '\\' ? "\\\\?\\UNC" : "\\\\?\\";
+    const char* rest = full[0] == '\\' && full[1] == '\\' ? full + 1 : full;
+    if (lstrlenA(prefix) + lstrlenA(rest) + lstrlenA(name) >= (int)SAFE_PATH_BYTES)
+        return FALSE;
+    wsprintfA(file->temporary, "%s%s%s", prefix, rest, name);
+    return TRUE;
+}
+
 DWORD OpenSafeFile(SafeFile* file, const char* target)
 {
     file->handle = INVALID_HANDLE_VALUE;
     file->direct = FALSE;
+    file->consoleCodePage = 0;
     file->error = 0;
     file->pending = 0;
     file->position = 0;
@@ -48,7 +88,10 @@ DWORD OpenSafeFile(SafeFile* file, const char* target)
     // Beside the target, so that the move stays on one volume, under a name that
     // tells whose leftover it is should the program be killed meanwhile.
     for (DWORD attempt = 0; attempt < NAME_ATTEMPTS; attempt++) {
-        wsprintfA(file->temporary, "%s.~%lx%lu.tmp", target, GetCurrentProcessId(), attempt);
+        if (!MakeTemporaryName(file, attempt)) {
+            file->temporary[0] = '\0';
+            return file->error = ERROR_FILENAME_EXCED_RANGE;
+        }
         file->handle = CreateFileA(file->temporary, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_NEW,
                                    FILE_ATTRIBUTE_NORMAL, NULL);
         if (file->handle != INVALID_HANDLE_VALUE)
@@ -61,10 +104,12 @@ DWORD OpenSafeFile(SafeFile* file, const char* target)
     return file->error;
 }
 
-void OpenDirectOutput(SafeFile* file, HANDLE handle)
+void OpenDirectOutput(SafeFile* file, HANDLE handle, UINT codePage)
 {
+    DWORD mode;
     file->handle = handle;
     file->direct = TRUE;
+    file->consoleCodePage = GetConsoleMode(handle, &mode) ? codePage : 0;
     file->error = 0;
     file->pending = 0;
     file->position = 0;
@@ -87,22 +132,63 @@ static DWORD WriteAll(HANDLE handle, const BYTE* bytes, DWORD count)
     return 0;
 }
 
+// Text for a console, as UTF-16: a console shows the bytes of its own code page,
+// which need not be the text's.
+static DWORD WriteConsoleText(HANDLE console, const BYTE* bytes, DWORD count, UINT codePage)
+{
+    int units = MultiByteToWideChar(codePage, 0, (const char*)bytes, (int)count, NULL, 0);
+    WCHAR* text = units > 0 ? (WCHAR*)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)units * sizeof(WCHAR)) : NULL;
+    if (!text)
+        return units > 0 ? ERROR_NOT_ENOUGH_MEMORY : 0;
+    MultiByteToWideChar(codePage, 0, (const char*)bytes, (int)count, text, units);
+    DWORD error = 0, done = 0;
+    while (error == 0 && done < (DWORD)units) {
+        DWORD written = 0;
+        if (!WriteConsoleW(console, text + done, (DWORD)units - done, &written, NULL) || written == 0)
+            error = FailedCallCode(ERROR_WRITE_FAULT);
+        done += written;
+    }
+    HeapFree(GetProcessHeap(), 0, text);
+    return error;
+}
+
+// Writes the gathered bytes. For a console only whole lines go out, so that no
+// character is cut in two, unless the buffer holds no line end or `all` is set.
+static DWORD FlushGathered(SafeFile* file, BOOL all)
+{
+    if (file->error != 0 || file->pending == 0) {
+        file->pending = 0;
+        return file->error;
+    }
+    if (!file->consoleCodePage) {
+        file->error = WriteAll(file->handle, file->buffer, file->pending);
+        file->pending = 0;
+        return file->error;
+    }
+    DWORD whole = file->pending;
+    while (!all && whole > 0 && file->buffer[whole - 1] != '\n')
+        whole--;
+    if (whole == 0)
+        whole = file->pending;
+    file->error = WriteConsoleText(file->handle, file->buffer, whole, file->consoleCodePage);
+    MoveMemory(file->buffer, file->buffer + whole, file->pending - whole);
+    file->pending -= whole;
+    return file->error;
+}
+
 static DWORD FlushPending(SafeFile* file)
 {
-    if (file->error == 0 && file->pending > 0)
-        file->error = WriteAll(file->handle, file->buffer, file->pending);
-    file->pending = 0;
-    return file->error;
+    return FlushGathered(file, TRUE);
 }
 
 DWORD PutSafeBytes(SafeFile* file, const void* bytes, DWORD count)
 {
     const BYTE* from = (const BYTE*)bytes;
     while (count > 0 && file->error == 0) {
-        if (file->pending == SAFE_FILE_BUFFER && FlushPending(file) != 0)
+        if (file->pending == SAFE_FILE_BUFFER && FlushGathered(file, FALSE) != 0)
             break;
         // What the buffer cannot hold whole goes out without a copy.
-        if (file->pending == 0 && count >= SAFE_FILE_BUFFER) {
+        if (file->pending == 0 && count >= SAFE_FILE_BUFFER && !file->consoleCodePage) {
             file->error = WriteAll(file->handle, from, count);
             file->position += count;
             break;

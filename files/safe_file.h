@@ -18,6 +18,7 @@ const DWORD SAFE_PATH_BYTES = 600;
 struct SafeFile {
     HANDLE handle;          // the temporary file, or the caller's handle
     BOOL direct;            // writing straight to the caller's handle: nothing to put in place
+    UINT consoleCodePage;   // the handle is a console: the bytes' code page, written as UTF-16; else 0
     DWORD error;            // the first failure; once set, nothing more is written
     DWORD pending;          // bytes of buffer not written yet
     ULONGLONG position;     // bytes put so far, pending ones included
@@ -30,8 +31,10 @@ struct SafeFile {
 // code; a target that could not be replaced at the end (read-only, or held open
 // by another program) is refused now, before any work is done.
 DWORD OpenSafeFile(SafeFile* file, const char* target);
-// Writes go straight to `handle` (standard output), which stays open at the end.
-void OpenDirectOutput(SafeFile* file, HANDLE handle);
+// Writes go straight to `handle` (standard output), which stays open at the end:
+// the exact bytes to a file or pipe; to a console, the text in `codePage` (CP_ACP,
+// CP_UTF8) as the characters it stands for, whatever the console's code page.
+void OpenDirectOutput(SafeFile* file, HANDLE handle, UINT codePage);
 // Appends bytes. Gives 0, or the first failure, which sticks.
 DWORD PutSafeBytes(SafeFile* file, const void* bytes, DWORD count);
 // Overwrites four bytes put earlier at `offset`, for a count known only after

@@ -125,7 +125,7 @@ DWORD ScanCache(Listing* listing, BOOL includeCookies, FreeSpaceQuery freeSpace,
     }
 
     ScanState scan = {listing, HISTORY_ENTRY_BIT | (includeCookies ? 0 : COOKIE_ENTRY_BIT), freeSpace, FALSE,
-                      TakeLocalTimeOffset()};
+                      listing->zone};
     HANDLE enumeration = NULL;
     for (;;) {
         DWORD reported = size;

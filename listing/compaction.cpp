@@ -29,10 +29,11 @@ static DWORD CopyLiveEntries(Listing* compact, const Listing* listing)
         if (!copy)
             return ERROR_CODE_OUT_OF_MEMORY;
         *copy = *entry;
-        copy->url = copy->localFile = copy->headerText = NULL;
+        copy->url = copy->localFile = copy->headerText = copy->wholeHeader = NULL;
         if (!CopyOptional(compact, entry->url, &copy->url) ||
             !CopyOptional(compact, entry->localFile, &copy->localFile) ||
-            !CopyOptional(compact, entry->headerText, &copy->headerText))
+            !CopyOptional(compact, entry->headerText, &copy->headerText) ||
+            !CopyOptional(compact, entry->wholeHeader, &copy->wholeHeader))
             return ERROR_CODE_OUT_OF_MEMORY;
         compact->count++;
     }
@@ -43,6 +44,7 @@ DWORD CompactListing(Listing* listing)
 {
     Listing compact = {};
     compact.clusterSize = listing->clusterSize;
+    compact.zone = listing->zone;
     DWORD oldCount = listing->count > 0 ? (DWORD)listing->count : 0;
     compact.records = CreateArena(oldCount + SPARE_RECORDS, sizeof(CacheEntry), RECORD_GROWTH, RECORD_POINTER_STEP);
     if (!compact.records)

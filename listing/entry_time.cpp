@@ -81,6 +81,10 @@ LocalTimeOffset TakeLocalTimeOffset()
 void LocalTime(const LocalTimeOffset* zone, const FILETIME* utc, FILETIME* local)
 {
     ULONGLONG value = Quad(*utc);
+    if (value == 0) {
+        local->dwLowDateTime = local->dwHighDateTime = 0;
+        return;
+    }
     ULONGLONG shifted = value + zone->offset;
     // Times whose conversion would pass 0 or 2^63 are left to the system, which
     // decides itself what such a result is.
@@ -101,14 +105,59 @@ void LocalModifiedTime(const LocalTimeOffset* zone, const FILETIME* utc, FILETIM
 
 void LocalExpireTime(const LocalTimeOffset* zone, const FILETIME* utc, FILETIME* local)
 {
-    if (utc->dwLowDateTime == 0 && utc->dwHighDateTime == 0)
-        *local = *utc;
-    else
-        LocalTime(zone, utc, local);
+    LocalTime(zone, utc, local);
 }
 
-void UtcTime(const FILETIME* local, FILETIME* utc)
+static void SetQuad(FILETIME* time, ULONGLONG value)
 {
-    if (!LocalFileTimeToFileTime(local, utc))
-        utc->dwLowDateTime = utc->dwHighDateTime = 0;
+    time->dwLowDateTime = (DWORD)value;
+    time->dwHighDateTime = (DWORD)(value >> 32);
+}
+
+void UtcTime(const LocalTimeOffset* zone, const FILETIME* local, FILETIME* utc)
+{
+    ULONGLONG value = Quad(*local);
+    if (value == 0)
+        SetQuad(utc, 0);
+    else if (zone->known)
+        SetQuad(utc, value - zone->offset);
+    else if (!LocalFileTimeToFileTime(local, utc))
+        SetQuad(utc, 0);
+}
+
+void ReexpressTime(const LocalTimeOffset* from, const LocalTimeOffset* to, FILETIME* time)
+{
+    ULONGLONG value = Quad(*time);
+    if (value != 0 && from->known && to->known)
+        SetQuad(time, value - from->offset + to->offset);
+}
+
+// The offset of the last quarter hour converted is kept: zones change their offset
+// on a local whole or half hour, and every zone's offset is a multiple of fifteen
+// minutes, so a change falls on a quarter hour of UTC too; rows written one after
+// another mostly share their quarter hour.
+static const ULONGLONG TICKS_PER_QUARTER_HOUR = 900 * TICKS_PER_SECOND;
+
+BOOL ZoneTimeOfDate(const FILETIME* utc, SYSTEMTIME* local, LONG* offsetMinutes)
+{
+    static ULONGLONG cachedQuarter = TOP_BIT;
+    static LONGLONG cachedOffset;
+    ULONGLONG value = Quad(*utc);
+    if (value & TOP_BIT)
+        return FALSE;
+    ULONGLONG quarter = value / TICKS_PER_QUARTER_HOUR;
+    if (quarter != cachedQuarter) {
+        SYSTEMTIME utcParts, localParts;
+        FILETIME localTime;
+        if (!FileTimeToSystemTime(utc, &utcParts) || !SystemTimeToTzSpecificLocalTime(NULL, &utcParts, &localParts) ||
+            !SystemTimeToFileTime(&localParts, &localTime))
+            return FALSE;
+        // Whole minutes: SYSTEMTIME keeps milliseconds, which the difference drops.
+        cachedOffset = ((LONGLONG)Quad(localTime) - (LONGLONG)(value - value % 10000)) / (60 * (LONGLONG)TICKS_PER_SECOND);
+        cachedQuarter = quarter;
+    }
+    *offsetMinutes = (LONG)cachedOffset;
+    FILETIME localTime;
+    SetQuad(&localTime, value + (ULONGLONG)(cachedOffset * 60 * (LONGLONG)TICKS_PER_SECOND));
+    return FileTimeToSystemTime(&localTime, local);
 }

@@ -56,6 +56,8 @@ BOOL InitListing(Listing* listing)
     ResetIndex(&listing->byUrl, KEY_URL);
     listing->strayCount = 0;
     listing->count = 0;
+    // The clock of the fill that follows: every time it stores is converted with it.
+    listing->zone = TakeLocalTimeOffset();
 
     listing->records = CreateArena(RECORDS_FIRST_BLOCK, sizeof(CacheEntry), RECORDS_GROWTH, RECORDS_POINTER_STEP);
     if (listing->records)
@@ -81,7 +83,11 @@ void FreeListing(Listing* listing)
 
 CacheEntry* NewEntry(Listing* listing)
 {
-    return (CacheEntry*)ArenaAlloc(listing->records, sizeof(CacheEntry));
+    // Cleared, so that a field its producer does not know (a whole header) is none.
+    CacheEntry* entry = (CacheEntry*)ArenaAlloc(listing->records, sizeof(CacheEntry));
+    if (entry)
+        ZeroMemory(entry, sizeof *entry);
+    return entry;
 }
 
 void DropNewEntry(Listing* listing)
@@ -109,4 +115,18 @@ CacheEntry* EntryAt(const Listing* listing, LONG row)
     if (!listing->records || row < 0 || row >= listing->count)
         return NULL;
     return (CacheEntry*)listing->records->pointers[row];
+}
+
+void TakeClockOf(Listing* listing, const Listing* other)
+{
+    if (listing->zone.offset == other->zone.offset && listing->zone.known == other->zone.known)
+        return;
+    for (LONG row = 0; row < listing->count; row++) {
+        CacheEntry* entry = EntryAt(listing, row);
+        ReexpressTime(&listing->zone, &other->zone, &entry->lastAccess);
+        ReexpressTime(&listing->zone, &other->zone, &entry->lastModified);
+        ReexpressTime(&listing->zone, &other->zone, &entry->lastSync);
+        ReexpressTime(&listing->zone, &other->zone, &entry->expireTime);
+    }
+    listing->zone = other->zone;
 }

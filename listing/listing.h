@@ -3,6 +3,7 @@
 #define BRINDLEWICK_LISTING_H
 
 #include <windows.h>
+#include "entry_time.h"
 
 // Win32 error codes used across the listing and file code.
 enum {
@@ -18,7 +19,7 @@ const DWORD COOKIE_ENTRY_BIT = 0x00100000;
 const DWORD HISTORY_ENTRY_BIT = 0x00200000;
 
 // One row: a cache entry, a stray file or a record read from a backup file.
-// On 32-bit Windows the record is 76 bytes.
+// On 32-bit Windows the record is 80 bytes.
 struct CacheEntry {
     LONG status;            // EntryStatus code 0..8
     char* url;              // null for a stray file
@@ -35,6 +36,7 @@ struct CacheEntry {
     FILETIME lastSync;
     FILETIME expireTime;
     DWORD fromBackup;
+    char* wholeHeader;      // the header as a backup file held it, CR LF and all; null otherwise
 };
 
 struct ArenaBlock {
@@ -88,6 +90,7 @@ struct Listing {
     EntryIndex byLocalFile;
     EntryIndex byUrl;
     DWORD flags;            // bit 0: a backup file held a cookie entry
+    LocalTimeOffset zone;   // the offset every time of the listing was converted with
 };
 
 const DWORD LISTING_HAS_COOKIE = 1;
@@ -119,12 +122,16 @@ char* CopyHeaderText(Listing* listing, const char* text, DWORD length);
 BOOL InitListing(Listing* listing);
 void FreeListing(Listing* listing);
 
-// Carves a record and appends it to the row order; null when memory ran out.
+// Carves a cleared record and appends it to the row order; null when memory ran out.
 CacheEntry* NewEntry(Listing* listing);
 // Takes the record NewEntry just gave back out of the row order, for a record whose
 // strings could not be copied: the next record then lands at row count again.
 void DropNewEntry(Listing* listing);
 // Row i of the listing, or null when there is no such row.
 CacheEntry* EntryAt(const Listing* listing, LONG row);
+// Re-expresses every time of the listing in another listing's clock, so that the
+// two compare and merge as the same moments even when the offset changed between
+// their fills (a daylight-saving change, or another zone).
+void TakeClockOf(Listing* listing, const Listing* other);
 
 #endif

@@ -134,8 +134,7 @@ static DWORD ScanFolder(Listing* listing, char* folderPath, const LocalTimeOffse
 
 DWORD ScanStrayFolder(Listing* listing, char* folderPath)
 {
-    LocalTimeOffset zone = TakeLocalTimeOffset();
-    return ScanFolder(listing, folderPath, &zone);
+    return ScanFolder(listing, folderPath, &listing->zone);
 }
 
 void ScanStrays(Listing* listing)
@@ -164,7 +163,6 @@ void ScanStrays(Listing* listing)
     // Only the subfolders are walked; files lying in the cache folder itself are not strays.
     // The error is rewritten only when a subfolder was scanned.
     DWORD result = 0;
-    LocalTimeOffset zone = TakeLocalTimeOffset();
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsDotName(found.cFileName))
             continue;
@@ -173,7 +171,7 @@ void ScanStrays(Listing* listing)
             continue;
         CopyMemory(path + folderLength, found.cFileName, nameLength);
         path[folderLength + nameLength] = '\0';
-        result = ScanFolder(listing, path, &zone);
+        result = ScanFolder(listing, path, &listing->zone);
         listing->error = result;
     } while (result == 0 && FindNextFileA(search, &found));
     FindClose(search);

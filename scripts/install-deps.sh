@@ -9,6 +9,7 @@ command -v Xvfb >/dev/null || needed+=(xvfb)
 [ -d /usr/src/googletest ] || needed+=(googletest)
 command -v cmake >/dev/null || needed+=(cmake)
 command -v python3 >/dev/null || needed+=(python3)
+command -v import >/dev/null || needed+=(imagemagick)
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
@@ -27,8 +28,9 @@ if [ ${#needed[@]} -gt 0 ]; then
     fi
     $SUDO apt-get update -qq
     # wine32 is i386; xvfb gives the tests and a headless run a display; python3 reads
-    # the CSV export back in a test.
-    $SUDO apt-get install -y -qq mingw-w64 wine wine32 xvfb googletest cmake make python3 >/dev/null
+    # the CSV export back in a test; imagemagick's import takes the headless run's
+    # screenshot.
+    $SUDO apt-get install -y -qq mingw-w64 wine wine32 xvfb googletest cmake make python3 imagemagick >/dev/null
 fi
 
 # Wine's 32-bit loader is an i386 Linux program. A kernel that runs no 32-bit

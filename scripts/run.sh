@@ -61,10 +61,15 @@ fi
 mkdir -p "$build/screenshots"
 shot="$build/screenshots/brindlewick$([ "$demo" -eq 1 ] && echo -demo).png"
 rm -f "$shot"
+# The picture comes from the X server, which shows the list's rows as painted.
 wine "$build/brindlewick.exe" &
 program=$!
 status=0
-wine "$build/tools/brindlewick_snapshot.exe" "Z:${shot//\//\\}" || status=$?
+geometry=$(wine "$build/tools/brindlewick_snapshot.exe" ready | tr -d '\r') || status=$?
+if [ "$status" -eq 0 ]; then
+    import -window root -crop "$geometry" +repage "$shot" || status=$?
+fi
+wine "$build/tools/brindlewick_snapshot.exe" quit || true
 wait "$program" || true
 if [ "$status" -ne 0 ] || [ ! -s "$shot" ]; then
     echo "No screenshot was taken." >&2

@@ -82,8 +82,9 @@ static BOOL ParseArguments(int count, char** arguments, CommandLineRequest* requ
             *switches[s].flag = TRUE;
             continue;
         }
-        // A switch where the name should be means the name was left out.
-        if (i + 1 == count || arguments[i + 1][0] == '/' || arguments[i + 1][0] == '\0') {
+        // What follows a switch that takes a file is its file, whatever it starts
+        // with: "/tmp/report.txt" is a path under Wine.
+        if (i + 1 == count || arguments[i + 1][0] == '\0') {
             wsprintfA(problem, "%s needs a file name.", switches[s].name);
             return FALSE;
         }
@@ -134,6 +135,7 @@ static BOOL CompareWithFile(ScriptRun* run, const char* path, HANDLE errors)
         return FALSE;
     // The file holds no strays: strays of this run are new to it, and shown
     // without a status as when the option has just been switched on.
+    TakeClockOf(&run->scan, main);
     error = MergeEntries(main, &run->scan, settings->includeStrays, FALSE, TRUE);
     FreeListing(&run->scan);
     if (error)
@@ -166,7 +168,7 @@ static DWORD WriteListing(const Listing* listing, const char* path, BOOL csv, BO
 {
     SafeFile file;
     if (IsStandardOutput(path))
-        OpenDirectOutput(&file, output);
+        OpenDirectOutput(&file, output, csv ? CP_UTF8 : CP_ACP);
     else if (OpenSafeFile(&file, path) != 0)
         return file.error;
     if (csv)

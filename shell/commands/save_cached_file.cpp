@@ -1,4 +1,5 @@
 #include "save_cached_file.h"
+#include "file_copy.h"
 #include "file_dialogs.h"
 #include "messages.h"
 
@@ -10,26 +11,6 @@ const char* FileNamePart(const char* path)
             name = at + 1;
     }
     return name;
-}
-
-// Copies the file to `target` through a temporary file beside it, so that a
-// copy that fails half-way leaves a file already at `target` as it was. Gives 0
-// or the error.
-static DWORD CopyBeside(const char* source, const char* target)
-{
-    char folder[FILE_NAME_BYTES];
-    lstrcpynA(folder, target, FILE_NAME_BYTES);
-    folder[FileNamePart(folder) - folder] = '\0';
-    char temporary[MAX_PATH];
-    if (!GetTempFileNameA(folder[0] ? folder : ".", "bwk", 0, temporary))
-        return GetLastError();
-    DWORD error = 0;
-    if (!CopyFileA(source, temporary, FALSE) ||
-        !MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
-    if (error)
-        DeleteFileA(temporary);
-    return error;
 }
 
 // The listing cannot change while the save dialog is up: it is modal over the
@@ -44,7 +25,7 @@ void SaveCachedFileAs(HWND window, const char* source)
     lstrcpynA(target, FileNamePart(source), FILE_NAME_BYTES);
     if (!AskCachedFileCopyPath(window, target))
         return;
-    DWORD error = CopyBeside(source, target);
+    DWORD error = CopyFileSafely(source, target);
     if (error)
         ShowFileError(window, "Couldn't save the cached file as", target, error);
 }

@@ -32,11 +32,6 @@ void FormatSizeDetail(DWORD size, char* text)
     wsprintfA(text, "%s bytes (%lu.%lu %s)", bytes, tenths / 10, tenths % 10, inMB ? "MB" : "KB");
 }
 
-static LONGLONG Ticks(const FILETIME& time)
-{
-    return (LONGLONG)(((ULONGLONG)time.dwHighDateTime << 32) | time.dwLowDateTime);
-}
-
 // The zone's name for the offset from UTC in minutes: its standard name or, for
 // the daylight offset, its daylight name; "" when the system names none.
 static void ZoneName(LONG offset, char* name, int capacity)
@@ -50,28 +45,26 @@ static void ZoneName(LONG offset, char* name, int capacity)
         name[0] = '\0';
 }
 
-// The listing holds local times made with the offset in force when they were
-// read; undoing that gives UTC, from which the local time of that date (with the
-// daylight saving rule of that date) follows.
-void FormatTimeDetail(const FILETIME* listed, char* text)
+// The listing's time back in UTC with the offset it was converted with, then as the
+// machine's zone shows that moment on its date (with the daylight saving rule of
+// that date).
+void FormatTimeDetail(const LocalTimeOffset* zone, const FILETIME* listed, char* text)
 {
-    FILETIME utc, local;
+    FILETIME utc;
     SYSTEMTIME utcParts, localParts;
-    // Both times go through SYSTEMTIME, which keeps whole milliseconds only, so
-    // that their difference is a whole number of minutes.
-    if ((listed->dwLowDateTime == 0 && listed->dwHighDateTime == 0) || !LocalFileTimeToFileTime(listed, &utc) ||
-        !FileTimeToSystemTime(&utc, &utcParts) || !SystemTimeToTzSpecificLocalTime(NULL, &utcParts, &localParts) ||
-        !SystemTimeToFileTime(&utcParts, &utc) || !SystemTimeToFileTime(&localParts, &local)) {
+    LONG offset;
+    UtcTime(zone, listed, &utc);
+    if ((utc.dwLowDateTime == 0 && utc.dwHighDateTime == 0) || !FileTimeToSystemTime(&utc, &utcParts) ||
+        !ZoneTimeOfDate(&utc, &localParts, &offset)) {
         lstrcpyA(text, "None");
         return;
     }
-    LONG offset = (LONG)((Ticks(local) - Ticks(utc)) / 600000000);
     LONG hours = (offset < 0 ? -offset : offset) / 60, minutes = (offset < 0 ? -offset : offset) % 60;
-    char zone[64];
-    ZoneName(offset, zone, sizeof(zone));
+    char name[64];
+    ZoneName(offset, name, sizeof(name));
     wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u %s%s(UTC%c%02ld:%02ld), %04u-%02u-%02uT%02u:%02u:%02uZ",
               localParts.wYear, localParts.wMonth, localParts.wDay, localParts.wHour, localParts.wMinute,
-              localParts.wSecond, zone, zone[0] ? " " : "", offset < 0 ? '-' : '+', hours, minutes, utcParts.wYear,
+              localParts.wSecond, name, name[0] ? " " : "", offset < 0 ? '-' : '+', hours, minutes, utcParts.wYear,
               utcParts.wMonth, utcParts.wDay, utcParts.wHour, utcParts.wMinute, utcParts.wSecond);
 }
 

@@ -9,7 +9,7 @@ static const int HEADER_LINES_BYTES = 1024;
 static void SetTime(HWND dialog, int control, const FILETIME* time)
 {
     char text[DETAIL_TEXT_BYTES];
-    FormatTimeDetail(time, text);
+    FormatTimeDetail(&g_app.mainListing.zone, time, text);
     SetDlgItemTextA(dialog, control, text);
 }
 

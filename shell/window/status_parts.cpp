@@ -6,6 +6,8 @@
 static const int TOTALS_RIGHT = 600;
 // Width of the "Showing N of M" part.
 static const int SHOWN_PART_WIDTH = 180;
+// Room the strays' text needs ("Size of strays: 1234567890   NumStrays: 123456").
+static const int STRAYS_PART_WIDTH = 280;
 
 void PlaceStatusParts()
 {
@@ -16,8 +18,12 @@ void PlaceStatusParts()
     }
     RECT bar = {0, 0, 0, 0};
     GetClientRect(g_app.statusBar, &bar);
+    // In a narrow window the count gives way: the totals and the strays keep their
+    // room, and the count takes what is left, if anything.
     int strays = bar.right - SHOWN_PART_WIDTH;
-    const int parts[3] = {TOTALS_RIGHT, strays > TOTALS_RIGHT ? strays : TOTALS_RIGHT, -1};
+    if (strays < TOTALS_RIGHT + STRAYS_PART_WIDTH)
+        strays = TOTALS_RIGHT + STRAYS_PART_WIDTH;
+    const int parts[3] = {TOTALS_RIGHT, strays, -1};
     SendMessageA(g_app.statusBar, SB_SETPARTS, 3, (LPARAM)parts);
     ShowShownCount();
 }

@@ -46,7 +46,8 @@ TEST(EntryTime, OneOffsetConvertsLikeTheSystemInEveryZone)
     for (ULONGLONG value : values) {
         SCOPED_TRACE(testing::Message() << std::hex << value);
         FILETIME utc = {(DWORD)value, (DWORD)(value >> 32)}, system = {}, got[3];
-        if (!FileTimeToLocalFileTime(&utc, &system))
+        // No time (zero) stays none in every zone.
+        if (!value || !FileTimeToLocalFileTime(&utc, &system))
             system = {0, 0};
         FILETIME modified = system.dwHighDateTime & 0x80000000 ? FILETIME{0, 0} : system;
         FILETIME expire = value ? system : FILETIME{0, 0};

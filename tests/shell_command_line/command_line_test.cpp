@@ -174,7 +174,7 @@ TEST_F(MainWindowTest, EveryUsageAndFailureExitsWithItsCode)
         {{"/?"}, false, 0, "Usage: brindlewick [/since FILE.cbf]", ""},
         {{"/report", "-", "/bogus"}, true, 1, "", "Unknown switch: /bogus\r\n\r\nUsage:"},
         {{"/report"}, false, 1, "", "/report needs a file name.\r\n\r\nUsage:"},
-        {{"/csv", "/changed"}, false, 1, "", "/csv needs a file name."},
+        {{"/changed", "/csv"}, false, 1, "", "/csv needs a file name."},
         {{"/changed", "/strays"}, false, 1, "", "Nothing to write: give /report, /csv or /backup."},
         {{"/backup", "-"}, false, 1, "", "/backup needs a file name: a backup file cannot go to standard output."},
         {{"/since", missing, "/report", "-"}, false, 2, "",

@@ -3,7 +3,7 @@
 field with the values the test lists beside it (csv_expected.txt: per entry, tab-separated,
 texts as hex of their ANSI bytes, times as UTC and local FILETIME ticks).
    check_csv.py <fixture dir> <writers_tests.exe>"""
-import csv, datetime, os, subprocess, sys
+import csv, datetime, os, subprocess, sys, zoneinfo
 
 fixture, program = sys.argv[1:3]
 here = os.path.dirname(os.path.abspath(__file__))
@@ -20,12 +20,13 @@ EPOCH = datetime.datetime(1601, 1, 1)
 def moment(ticks): return EPOCH + datetime.timedelta(microseconds=int(ticks) // 10)
 def text(hex_bytes): return bytes.fromhex(hex_bytes).decode('cp1252')
 
+# The local column gives each moment as the zone shows it on that date, with that date's offset.
+ZONE = zoneinfo.ZoneInfo(os.environ.get('TEST_TZ', 'UTC'))
 def times(utc, local, fields):
     if utc == '0':
         return fields == ['', '']
-    shown = datetime.datetime.fromisoformat(fields[1])
-    return (fields[0] == moment(utc).strftime('%Y-%m-%dT%H:%M:%SZ') and shown.replace(tzinfo=None) == moment(local)
-            and shown.astimezone(datetime.timezone.utc).replace(tzinfo=None) == moment(utc))
+    instant = moment(utc).replace(tzinfo=datetime.timezone.utc)
+    return fields == [instant.strftime('%Y-%m-%dT%H:%M:%SZ'), instant.astimezone(ZONE).isoformat()]
 
 assert len(rows) == len(expected) + 1 and all(len(row) == 18 for row in rows), rows
 failures = 0
