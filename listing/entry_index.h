@@ -39,8 +39,9 @@ struct IndexLookup {
     BOOL rebuilt;           // the index was rebuilt over the listing's current rows
 };
 
-// FindEntryIf with every outcome of the lookup.
-void LookUp(EntryIndex* index, const char* key, EntryFilter accept, const void* context, IndexLookup* lookup);
+// The plain probe: FindEntryIf with every outcome of the lookup. It never
+// rebuilds the index, however long the run it passes.
+void ProbeIndex(EntryIndex* index, const char* key, EntryFilter accept, const void* context, IndexLookup* lookup);
 // The lookup half of inserting after a miss: when the lookup misses after passing
 // more than REBUILD_PROBES other records, the index is rebuilt over the listing's
 // current rows and the lookup repeated, once; a key that still collides that much

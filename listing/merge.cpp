@@ -116,7 +116,7 @@ DWORD TakeOver(MergeState* state, CacheEntry* m, const CacheEntry* s)
         CopyMemory(localFile, s->localFile, length + 1);
         m->localFile = localFile;
         IndexLookup lookup;
-        LookUp(index, localFile, UrlsAgree, s, &lookup);
+        ProbeIndex(index, localFile, UrlsAgree, s, &lookup);
         EnterAtSlot(index, &lookup, m);
     }
     state->movedSinceBuild = TRUE;
@@ -171,15 +171,16 @@ DWORD AppendNew(MergeState* state, const CacheEntry* s, const IndexLookup* byFil
     return 0;
 }
 
-// LookupForAppend, except for a key whose run a rebuild has already failed to
-// shorten. Many records share one key (the empty local-file text of every entry
+// The merge's lookup, which may rebuild the index: LookupForAppend, except for a
+// key whose run a rebuild has already failed to shorten, which gets the plain
+// probe. Many records share one key (the empty local-file text of every entry
 // without a file, which the URL filter passes over), and a rebuild cannot part
 // them: without this, each new record under that key would rebuild the index.
-DWORD Lookup(MergeState* state, EntryIndex* index, const char** crowded, const char* key, EntryFilter accept,
-             const void* context, IndexLookup* lookup)
+DWORD LookupMayRebuild(MergeState* state, EntryIndex* index, const char** crowded, const char* key,
+                       EntryFilter accept, const void* context, IndexLookup* lookup)
 {
     if (key && *crowded && strcmp(key, *crowded) == 0) {
-        LookUp(index, key, accept, context, lookup);
+        ProbeIndex(index, key, accept, context, lookup);
         return 0;
     }
     DWORD result = LookupForAppend(index, state->main, key, accept, context, lookup);
@@ -221,7 +222,8 @@ DWORD MergeOne(MergeState* state, const CacheEntry* s)
     }
 
     IndexLookup byFile;
-    DWORD result = Lookup(state, &main->byLocalFile, &state->crowdedFile, s->localFile, UrlsAgree, s, &byFile);
+    DWORD result =
+        LookupMayRebuild(state, &main->byLocalFile, &state->crowdedFile, s->localFile, UrlsAgree, s, &byFile);
     if (result != 0)
         return result;
     if (byFile.rebuilt)
@@ -232,7 +234,7 @@ DWORD MergeOne(MergeState* state, const CacheEntry* s)
     }
 
     IndexLookup byUrl;
-    result = Lookup(state, &main->byUrl, &state->crowdedUrl, s->url, NULL, NULL, &byUrl);
+    result = LookupMayRebuild(state, &main->byUrl, &state->crowdedUrl, s->url, NULL, NULL, &byUrl);
     if (result != 0)
         return result;
     if (byUrl.found) {
