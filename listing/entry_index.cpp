@@ -4,7 +4,9 @@
 
 const char* EntryKey(const CacheEntry* entry, IndexKeyField field)
 {
-    return field == KEY_URL ? entry->url : entry->localFile;
+    if (field == KEY_URL)
+        return entry->url;
+    return entry->localFile && entry->localFile[0] ? entry->localFile : NULL;
 }
 
 DWORD KeyHash(const char* key)

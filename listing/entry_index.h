@@ -13,6 +13,9 @@ const DWORD MIN_INDEX_SLOTS = 793;
 // Further condition a record with the right key must meet to count as found.
 typedef BOOL (*EntryFilter)(const CacheEntry* candidate, const void* context);
 
+// The text a record is indexed under, or null when it has none and stays out of
+// the index. An empty local-file text is none: cache entries without a file share
+// it, and no lookup by local file should pair them.
 const char* EntryKey(const CacheEntry* entry, IndexKeyField field);
 // The 32-bit hash a key is stored and looked up under (FNV-1a: texts that differ
 // in a character or two spread over the whole table).
