@@ -44,11 +44,12 @@ void AddGrowthRow(const std::string& name, const Sample& sample, const PerEntry&
     AddRow(row);
 }
 
-void BenchMergeCase(const Sample& sample, const char* name, const ChangeMix& mix, bool judged)
+void BenchMergeCase(const Sample& sample, const std::vector<EntrySpec>& entries, const char* name, const ChangeMix& mix,
+                    bool judged)
 {
     EntryMaker maker = sample.maker;
     Listing scan = {};
-    FillListing(&scan, FollowingScan(&maker, sample.entries, mix));
+    FillListing(&scan, FollowingScan(&maker, entries, mix));
     std::vector<Listing> mains(MAX_PREPARED);
     int next = 0;
     auto freeMains = [&] {
@@ -58,7 +59,7 @@ void BenchMergeCase(const Sample& sample, const char* name, const ChangeMix& mix
     Timed merge = {[&](int repeat) {
                        freeMains();
                        for (int i = 0; i < repeat; i++) {
-                           FillListing(&mains[i], sample.entries);
+                           FillListing(&mains[i], entries);
                            BuildIndexes(&mains[i]);
                        }
                        next = 0;
@@ -75,7 +76,7 @@ void BenchMergeCase(const Sample& sample, const char* name, const ChangeMix& mix
     AddRow(TimedRow(std::string("MergeEntries, ") + name, sample.label, scan.count, mergeStats,
                     "BuildIndex of one index over the same scan", indexStats, judged ? TARGET_MERGE : NO_TARGET,
                     3.0));
-    PerEntry perEntry = {(int)sample.entries.size(), mergeStats.min * 1000.0 / scan.count,
+    PerEntry perEntry = {(int)entries.size(), mergeStats.min * 1000.0 / scan.count,
                          indexStats.min * 1000.0 / scan.count};
     AddGrowthRow(name, sample, perEntry, judged);
     FreeListing(&scan);
@@ -89,6 +90,10 @@ void BenchMerge(const Sample& sample)
             "from scan to scan; the merge looks for each scan entry's partner at its place in the previous scan "
             "first. Every merge goes into a freshly filled main listing with both indexes built; quick merges "
             "go into several such listings, one after the other, in one timing.");
-    BenchMergeCase(sample, "2% added, 2% deleted, 5% revisited, 1% moved", ChangeMix{20, 50, 10, 20}, true);
-    BenchMergeCase(sample, "30% new entries (and 30% gone)", ChangeMix{300, 0, 0, 300}, false);
+    const ChangeMix everyday = {20, 50, 10, 20};
+    BenchMergeCase(sample, sample.entries, "2% added, 2% deleted, 5% revisited, 1% moved", everyday, true);
+    BenchMergeCase(sample, sample.entries, "30% new entries (and 30% gone)", ChangeMix{300, 0, 0, 300}, false);
+    // Cache entries without a local file all hold the empty text.
+    BenchMergeCase(sample, SomeWithoutFiles(sample.entries, 20), "the same changes, 5% without a local file", everyday,
+                   false);
 }

@@ -134,6 +134,14 @@ std::vector<EntrySpec> FollowingScan(EntryMaker* maker, const std::vector<EntryS
     return scan;
 }
 
+std::vector<EntrySpec> SomeWithoutFiles(std::vector<EntrySpec> entries, int every)
+{
+    for (size_t i = 0; i < entries.size(); i += every)
+        if (entries[i].typeFlags != COOKIE_TYPE)
+            entries[i].localFile.clear();
+    return entries;
+}
+
 static double TextBytes(const char* text)
 {
     return text ? (double)strlen(text) + 1 : 0;

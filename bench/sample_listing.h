@@ -53,6 +53,10 @@ struct ChangeMix {
 // new ones come in between at random places.
 std::vector<EntrySpec> FollowingScan(EntryMaker* maker, const std::vector<EntrySpec>& earlier, const ChangeMix& mix);
 
+// The entries with every `every`-th one (cookies aside) without a local file: an
+// empty text, as a scan lists a cache entry that has none.
+std::vector<EntrySpec> SomeWithoutFiles(std::vector<EntrySpec> entries, int every);
+
 // Bytes of a listing's records and of the strings they point to (each with its NUL).
 double PayloadBytes(const Listing* listing);
 

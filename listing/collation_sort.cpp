@@ -137,18 +137,48 @@ bool Before(TextSorter* sorter, const SortRow& a, const SortRow& b)
     return a.entry->entryNumber < b.entry->entryNumber;
 }
 
+// Merges the sorted rows [lo, mid) and [mid, hi) of `from` into the same places of
+// `to`, the earlier row first among equals.
+void MergeRuns(TextSorter* sorter, const SortRow* from, SortRow* to, DWORD lo, DWORD mid, DWORD hi)
+{
+    DWORD a = lo, b = mid, out = lo;
+    // Bounds alone end these loops: an inconsistent comparison misorders rows, never overruns.
+    while (a < mid && b < hi)
+        to[out++] = Before(sorter, from[b], from[a]) ? from[b++] : from[a++];
+    while (a < mid)
+        to[out++] = from[a++];
+    while (b < hi)
+        to[out++] = from[b++];
+}
+
+// Sorts the rows [lo, hi) into `to` by merging, `from` holding the same rows there
+// and serving as scratch. A merge sort, unlike std::sort's unguarded insertion,
+// stays in bounds when the comparison changes its rules mid-sort (keys that could
+// not be made). Each half is sorted completely before the two merge, so that the
+// records of a short run stay in the processor's cache: a pass over all rows per
+// run length would fetch every record from memory again each time.
+void SortRun(TextSorter* sorter, SortRow* from, SortRow* to, DWORD lo, DWORD hi)
+{
+    if (hi - lo < 2)
+        return;
+    DWORD mid = lo + (hi - lo) / 2;
+    SortRun(sorter, to, from, lo, mid);
+    SortRun(sorter, to, from, mid, hi);
+    MergeRuns(sorter, from, to, lo, mid, hi);
+}
+
 }  // namespace
 
 BOOL SortByCollationKeys(void** rows, DWORD count, const CollationColumn* column)
 {
-    ULONGLONG bytes = (ULONGLONG)count * (sizeof(SortRow) + sizeof(KeyRef));
+    ULONGLONG bytes = (ULONGLONG)count * (2 * sizeof(SortRow) + sizeof(KeyRef));
     if (bytes > KEY_BLOCK_LIMIT)
         return FALSE;
     SortRow* sorted = (SortRow*)HeapGet((DWORD)bytes);
     if (!sorted)
         return FALSE;
     TextSorter sorter = {column, ThreadTextRanks(), GetThreadLocale(), SortDescending != 0,
-                         (KeyRef*)(sorted + count), NULL, 0, 0, FALSE};
+                         (KeyRef*)(sorted + 2 * count), NULL, 0, 0, FALSE};
     for (DWORD i = 0; i < count; i++) {
         CacheEntry* entry = (CacheEntry*)rows[i];
         const char* text = column->text(entry);
@@ -156,7 +186,8 @@ BOOL SortByCollationKeys(void** rows, DWORD count, const CollationColumn* column
         sorted[i].plain = IsPlain(sorted[i].text);
         sorter.refs[i] = {NO_KEY, 0};
     }
-    std::sort(sorted, sorted + count, [&sorter](const SortRow& a, const SortRow& b) { return Before(&sorter, a, b); });
+    CopyMemory(sorted + count, sorted, count * sizeof(SortRow));
+    SortRun(&sorter, sorted + count, sorted, 0, count);
     for (DWORD i = 0; i < count; i++)
         rows[i] = sorted[i].entry;
     HeapRelease(sorter.keys);

@@ -4,7 +4,9 @@
 
 const char* EntryKey(const CacheEntry* entry, IndexKeyField field)
 {
-    return field == KEY_URL ? entry->url : entry->localFile;
+    if (field == KEY_URL)
+        return entry->url;
+    return entry->localFile && entry->localFile[0] ? entry->localFile : NULL;
 }
 
 DWORD KeyHash(const char* key)
@@ -66,7 +68,7 @@ DWORD BuildIndex(EntryIndex* index, const Listing* listing)
     return 0;
 }
 
-void LookUp(EntryIndex* index, const char* key, EntryFilter accept, const void* context, IndexLookup* lookup)
+void ProbeIndex(EntryIndex* index, const char* key, EntryFilter accept, const void* context, IndexLookup* lookup)
 {
     lookup->found = NULL;
     lookup->slot = NO_SLOT;
@@ -97,7 +99,7 @@ void LookUp(EntryIndex* index, const char* key, EntryFilter accept, const void* 
 CacheEntry* FindEntryIf(EntryIndex* index, const char* key, EntryFilter accept, const void* context, DWORD* slot)
 {
     IndexLookup lookup;
-    LookUp(index, key, accept, context, &lookup);
+    ProbeIndex(index, key, accept, context, &lookup);
     *slot = lookup.slot;
     return lookup.found;
 }
@@ -125,7 +127,7 @@ DWORD EnsureIndexBuilt(EntryIndex* index, const Listing* listing)
 DWORD LookupForInsert(EntryIndex* index, const Listing* listing, const char* key,
                       EntryFilter accept, const void* context, IndexLookup* lookup)
 {
-    LookUp(index, key, accept, context, lookup);
+    ProbeIndex(index, key, accept, context, lookup);
     if (lookup->found || !key || index->probes <= REBUILD_PROBES)
         return 0;
 
@@ -133,7 +135,7 @@ DWORD LookupForInsert(EntryIndex* index, const Listing* listing, const char* key
     DWORD result = BuildIndex(index, listing);
     if (result != 0)
         return result;
-    LookUp(index, key, accept, context, lookup);
+    ProbeIndex(index, key, accept, context, lookup);
     lookup->rebuilt = TRUE;
     return 0;
 }
@@ -209,7 +211,7 @@ DWORD LookupForAppend(EntryIndex* index, const Listing* listing, const char* key
                       const void* context, IndexLookup* lookup)
 {
     if (index->tableSize != 0 && !RebuildGrowsIndex(index, listing)) {
-        LookUp(index, key, accept, context, lookup);
+        ProbeIndex(index, key, accept, context, lookup);
         return 0;
     }
     return LookupForInsert(index, listing, key, accept, context, lookup);

@@ -13,6 +13,9 @@ const DWORD MIN_INDEX_SLOTS = 793;
 // Further condition a record with the right key must meet to count as found.
 typedef BOOL (*EntryFilter)(const CacheEntry* candidate, const void* context);
 
+// The text a record is indexed under, or null when it has none and stays out of
+// the index. An empty local-file text is none: cache entries without a file share
+// it, and no lookup by local file should pair them.
 const char* EntryKey(const CacheEntry* entry, IndexKeyField field);
 // The 32-bit hash a key is stored and looked up under (FNV-1a: texts that differ
 // in a character or two spread over the whole table).
@@ -39,8 +42,9 @@ struct IndexLookup {
     BOOL rebuilt;           // the index was rebuilt over the listing's current rows
 };
 
-// FindEntryIf with every outcome of the lookup.
-void LookUp(EntryIndex* index, const char* key, EntryFilter accept, const void* context, IndexLookup* lookup);
+// The plain probe: FindEntryIf with every outcome of the lookup. It never
+// rebuilds the index, however long the run it passes.
+void ProbeIndex(EntryIndex* index, const char* key, EntryFilter accept, const void* context, IndexLookup* lookup);
 // The lookup half of inserting after a miss: when the lookup misses after passing
 // more than REBUILD_PROBES other records, the index is rebuilt over the listing's
 // current rows and the lookup repeated, once; a key that still collides that much

@@ -1,7 +1,7 @@
 // Folding a fresh scan into the main listing: every main entry is marked Deleted,
 // then each scan entry is paired with its main entry, first by local file and then
-// by URL, and the pair decides the status; scan entries without a partner are
-// appended as new main entries.
+// by URL (an entry without a local file by URL alone), and the pair decides the
+// status; scan entries without a partner are appended as new main entries.
 #include <string.h>
 #include "merge.h"
 #include "entry_index.h"
@@ -89,6 +89,14 @@ DWORD ClassifyMatch(MergeState* state, CacheEntry* m, const CacheEntry* s)
     return 0;
 }
 
+// Two cache entries without a local file (both hold the empty text) that agree on
+// the URL: the pair a lookup by local file would find if entries without a file
+// had one, classified as such.
+BOOL BothWithoutFile(const CacheEntry* m, const CacheEntry* s)
+{
+    return m->localFile && s->localFile && !m->localFile[0] && !s->localFile[0];
+}
+
 // A URL found in another local file (or in an entry without one): the main entry
 // takes the scan entry's fields and its local file. The text is carved before the
 // entry changes, so that a failure leaves the entry untouched.
@@ -116,7 +124,7 @@ DWORD TakeOver(MergeState* state, CacheEntry* m, const CacheEntry* s)
         CopyMemory(localFile, s->localFile, length + 1);
         m->localFile = localFile;
         IndexLookup lookup;
-        LookUp(index, localFile, UrlsAgree, s, &lookup);
+        ProbeIndex(index, localFile, UrlsAgree, s, &lookup);
         EnterAtSlot(index, &lookup, m);
     }
     state->movedSinceBuild = TRUE;
@@ -171,15 +179,17 @@ DWORD AppendNew(MergeState* state, const CacheEntry* s, const IndexLookup* byFil
     return 0;
 }
 
-// LookupForAppend, except for a key whose run a rebuild has already failed to
-// shorten. Many records share one key (the empty local-file text of every entry
-// without a file, which the URL filter passes over), and a rebuild cannot part
-// them: without this, each new record under that key would rebuild the index.
-DWORD Lookup(MergeState* state, EntryIndex* index, const char** crowded, const char* key, EntryFilter accept,
-             const void* context, IndexLookup* lookup)
+// The merge's lookup, which may rebuild the index: LookupForAppend, except for a
+// key whose run a rebuild has already failed to shorten, which gets the plain
+// probe. Many records can share one key (a local file that WinINet handed from
+// URL to URL, its earlier holders kept as Deleted rows, which the URL filter
+// passes over), and a rebuild cannot part them: without this, each new record
+// under that key would rebuild the index.
+DWORD LookupMayRebuild(MergeState* state, EntryIndex* index, const char** crowded, const char* key,
+                       EntryFilter accept, const void* context, IndexLookup* lookup)
 {
     if (key && *crowded && strcmp(key, *crowded) == 0) {
-        LookUp(index, key, accept, context, lookup);
+        ProbeIndex(index, key, accept, context, lookup);
         return 0;
     }
     DWORD result = LookupForAppend(index, state->main, key, accept, context, lookup);
@@ -195,7 +205,7 @@ DWORD Lookup(MergeState* state, EntryIndex* index, const char** crowded, const c
 // hashing a key.
 CacheEntry* PartnerInPlace(const MergeState* state, const CacheEntry* s)
 {
-    if (!state->previous || state->expected >= state->previousCount || !s->localFile ||
+    if (!state->previous || state->expected >= state->previousCount || !EntryKey(s, KEY_LOCAL_FILE) ||
         !KeysUnique(&state->main->byLocalFile))
         return NULL;
     CacheEntry* m = state->previous[state->expected];
@@ -221,7 +231,8 @@ DWORD MergeOne(MergeState* state, const CacheEntry* s)
     }
 
     IndexLookup byFile;
-    DWORD result = Lookup(state, &main->byLocalFile, &state->crowdedFile, s->localFile, UrlsAgree, s, &byFile);
+    const char* file = EntryKey(s, KEY_LOCAL_FILE);
+    DWORD result = LookupMayRebuild(state, &main->byLocalFile, &state->crowdedFile, file, UrlsAgree, s, &byFile);
     if (result != 0)
         return result;
     if (byFile.rebuilt)
@@ -232,13 +243,15 @@ DWORD MergeOne(MergeState* state, const CacheEntry* s)
     }
 
     IndexLookup byUrl;
-    result = Lookup(state, &main->byUrl, &state->crowdedUrl, s->url, NULL, NULL, &byUrl);
+    result = LookupMayRebuild(state, &main->byUrl, &state->crowdedUrl, s->url, NULL, NULL, &byUrl);
     if (result != 0)
         return result;
     if (byUrl.found) {
         FollowPartner(state, byUrl.found);
         if (state->compareBackup && byUrl.found->fromBackup && !byUrl.found->localFile)
             return ClassifyBackupMatch(state, byUrl.found, s, &byFile);
+        if (BothWithoutFile(byUrl.found, s))
+            return ClassifyMatch(state, byUrl.found, s);
         return TakeOver(state, byUrl.found, s);
     }
     return AppendNew(state, s, &byFile, &byUrl);
