@@ -47,10 +47,12 @@ void TakeFields(CacheEntry* target, const CacheEntry* source)
     char* url = target->url;
     char* localFile = target->localFile;
     char* headerText = target->headerText;
+    char* wholeHeader = target->wholeHeader;
     *target = *source;
     target->url = url;
     target->localFile = localFile;
     target->headerText = headerText;
+    target->wholeHeader = wholeHeader;
 }
 
 // A pair found by local file: the first difference, in order of weight, decides.
@@ -136,12 +138,22 @@ DWORD TakeOver(MergeState* state, CacheEntry* m, const CacheEntry* s)
 // found by local file say what changed. It takes the scan entry's local file.
 DWORD ClassifyBackupMatch(MergeState* state, CacheEntry* m, const CacheEntry* s, const IndexLookup* byFile)
 {
+    // The entry describes the cache of now: it takes the scan's header and size
+    // too, whatever its status, so that the next archive carries today's entry.
+    Listing* main = state->main;
     char* localFile = NULL;
-    if (s->localFile && !(localFile = CopyString(state->main, s->localFile)))
+    char* header = NULL;
+    char* wholeHeader = NULL;
+    if ((s->localFile && !(localFile = CopyString(main, s->localFile))) ||
+        (s->headerText && !(header = CopyString(main, s->headerText))) ||
+        (s->wholeHeader && !(wholeHeader = CopyString(main, s->wholeHeader))))
         return ERROR_CODE_OUT_OF_MEMORY;
     DWORD result = ClassifyMatch(state, m, s);
     if (result != 0)
         return result;
+    m->headerText = header;
+    m->wholeHeader = wholeHeader;
+    m->size = s->size;
     m->fromBackup = s->fromBackup;
     if (localFile) {
         m->localFile = localFile;
@@ -162,9 +174,11 @@ DWORD AppendNew(MergeState* state, const CacheEntry* s, const IndexLookup* byFil
     n->url = NULL;
     n->localFile = NULL;
     n->headerText = NULL;
+    n->wholeHeader = NULL;
     if ((s->url && !(n->url = CopyString(main, s->url))) ||
         (s->localFile && !(n->localFile = CopyString(main, s->localFile))) ||
-        (s->headerText && !(n->headerText = CopyString(main, s->headerText)))) {
+        (s->headerText && !(n->headerText = CopyString(main, s->headerText))) ||
+        (s->wholeHeader && !(n->wholeHeader = CopyString(main, s->wholeHeader)))) {
         DropNewEntry(main);
         return ERROR_CODE_OUT_OF_MEMORY;
     }

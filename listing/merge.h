@@ -13,7 +13,8 @@
 // With `compareBackup`, a main entry read from a backup file (no local file) that
 // a scan entry finds by URL is classified as if found by local file (Updated,
 // Revisited, Changed or unchanged) and takes the scan entry's local file, so that
-// a merge into a loaded backup file says what changed since it was made.
+// a merge into a loaded backup file says what changed since it was made; it takes
+// the scan entry's header and size as well, whatever its status.
 DWORD MergeEntries(Listing* main, const Listing* scan, BOOL straysJustIncluded, BOOL cookiesJustIncluded,
                    BOOL compareBackup = FALSE);
 // Every entry without a URL (a stray) becomes Deleted.

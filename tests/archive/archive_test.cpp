@@ -111,13 +111,26 @@ TEST(Archive, WholeHeadersAndOneClockSurviveEveryRoadInEveryZone)
     checkUnchangedSince(night, "Europe/Berlin");
     checkArchive(morning);
 
-    // A loaded archive saved again keeps the headers it held.
+    // A loaded archive saved again keeps the headers it held: here a stale header, and no content (size 0). A
+    // comparison with it describes the cache of now: the next archive has the cache's header and size.
     TestListing loaded;
     FreeListing(loaded.get());
     ASSERT_EQ(LoadBackupFile(morning.path.c_str(), loaded.get()), 0u);
+    char stale[] = "HTTP/1.1 200 OK\r\nAge: 1\r\n\r\n";
+    const_cast<CacheEntry*>(EntryOf(loaded.get(), Site + "whole.htm"))->wholeHeader = stale;
     BackupSaveOutcome outcome;
     ASSERT_EQ(SaveBackupFile(again.path.c_str(), loaded.get(), nullptr, &outcome), 0u);
-    checkArchive(again);
+    FreeListing(loaded.get());
+    ASSERT_EQ(LoadBackupFile(again.path.c_str(), loaded.get()), 0u);
+    EXPECT_STREQ(EntryOf(loaded.get(), Site + "whole.htm")->wholeHeader, stale);
+    EXPECT_EQ(EntryOf(loaded.get(), Site + "whole.htm")->size, 0u);
+    checkUnchangedSince(again, "America/New_York");
+    ASSERT_EQ(RunProgram("/since \"" + again.path + "\" /report \"" + report.path + "\" /backup \"" + morning.path +
+                         "\""), 0);
+    checkArchive(morning);
+    std::string lines = report.Read();
+    size_t whole = lines.rfind("\n", lines.find(Site + "whole.htm")) + 1;
+    EXPECT_EQ(lines.substr(whole + 23, 6), "     5");     // the report's Size column
 
     // Filled under an offset an hour off the one in force now, as before a daylight-saving change: the times go
     // back to UTC with the offset they were converted with.
