@@ -100,6 +100,10 @@ static DWORD ReadRecords(Listing* listing, HANDLE file, const FillProgress* prog
         if ((code = AddBackupEntry(listing, &buffer, &zone)) != 0)
             break;
         ReportFillProgress(progress, listing);
+        if (FillStopped(progress)) {
+            code = ERROR_CANCELLED;
+            break;
+        }
         if ((code = SkipSourceBytes(&source, RecordDword(&buffer, RECORD_SIZE_LOW))) != 0)
             break;
     }

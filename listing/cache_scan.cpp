@@ -141,6 +141,10 @@ DWORD ScanCache(Listing* listing, BOOL includeCookies, FreeSpaceQuery freeSpace,
                 return listing->error;
             }
             ReportFillProgress(progress, listing);
+            if (FillStopped(progress)) {
+                listing->error = ERROR_CANCELLED;
+                break;
+            }
             continue;
         }
 

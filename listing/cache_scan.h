@@ -16,8 +16,9 @@ typedef BOOL (WINAPI *FreeSpaceQuery)(LPCSTR root, PULARGE_INTEGER availableToCa
 // clusterSize is 0 gets it measured on the first entry that is not a cookie, with
 // `freeSpace` when the volume needs it. Gives the listing's `error`: 0, 8 (the
 // listing then freed), or the code of an enumeration that failed before its
-// normal end (the entries read so far kept). `progress`, when given, hears of the
-// entries read as the scan goes on.
+// normal end, or ERROR_CANCELLED when `progress` asked it to stop (the entries
+// read so far kept either way). `progress`, when given, hears of the entries read
+// as the scan goes on.
 DWORD ScanCache(Listing* listing, BOOL includeCookies, FreeSpaceQuery freeSpace,
                 const FillProgress* progress = NULL);
 

@@ -107,7 +107,12 @@ void DropNewEntry(Listing* listing)
 void ReportFillProgress(const FillProgress* progress, const Listing* listing)
 {
     if (progress && progress->report && listing->count % FILL_PROGRESS_STEP == 0)
-        progress->report(listing->count, progress->context);
+        progress->report(listing, progress->context);
+}
+
+BOOL FillStopped(const FillProgress* progress)
+{
+    return progress && progress->stop && *progress->stop;
 }
 
 CacheEntry* EntryAt(const Listing* listing, LONG row)

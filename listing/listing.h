@@ -95,16 +95,21 @@ struct Listing {
 
 const DWORD LISTING_HAS_COOKIE = 1;
 
-// Told now and then during a long fill how many entries the listing holds, so
-// that the caller can show the work going on. It must not touch the listing.
+// Told now and then during a long fill how far it has come, so that the caller can
+// show the work going on; it runs on the filling thread and may read the listing,
+// never change it. A fill also ends early, between two entries, once `stop` is
+// set (from any thread), with ERROR_CANCELLED.
 struct FillProgress {
-    void (*report)(LONG entries, void* context);
+    void (*report)(const Listing* listing, void* context);
     void* context;
+    volatile LONG* stop;    // null: the fill cannot be stopped
 };
 // Entries between two reports.
 const LONG FILL_PROGRESS_STEP = 256;
-// Reports the listing's count when it has just reached a multiple of the step.
+// Reports the listing when its count has just reached a multiple of the step.
 void ReportFillProgress(const FillProgress* progress, const Listing* listing);
+// Whether the fill was asked to stop.
+BOOL FillStopped(const FillProgress* progress);
 // Header texts longer than this are cut and end in "...".
 const DWORD HEADER_TEXT_LIMIT = 256;
 

@@ -5,8 +5,9 @@
 
 static const DWORD PROGRESS_INTERVAL_MS = 250;
 
-static void ShowProgress(LONG entries, void* context)
+static void ShowProgress(const Listing* listing, void* context)
 {
+    LONG entries = listing->count;
     StatusProgress* status = (StatusProgress*)context;
     DWORD now = GetTickCount();
     if (status->shown && now - status->shownAt < PROGRESS_INTERVAL_MS)
@@ -25,6 +26,7 @@ void StartStatusProgress(StatusProgress* status, const char* what)
 {
     status->progress.report = ShowProgress;
     status->progress.context = status;
+    status->progress.stop = NULL;
     status->what = what;
     status->shownAt = 0;
     status->shown = FALSE;
