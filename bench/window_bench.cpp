@@ -21,6 +21,7 @@
 #include "seeded_cache.h"
 #include "settings.h"
 #include "startup.h"
+#include "work_commands.h"
 
 namespace {
 

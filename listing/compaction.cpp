@@ -10,32 +10,13 @@ static const DWORD RECORD_GROWTH = 50;
 static const DWORD RECORD_POINTER_STEP = 100;
 static const DWORD STRING_BLOCK = 32736;
 
-// Copies `text` into the listing's strings; null stays null. Gives FALSE when
-// memory ran out.
-static BOOL CopyOptional(Listing* listing, const char* text, char** copy)
-{
-    *copy = text ? CopyString(listing, text) : NULL;
-    return !text || *copy;
-}
-
 // Fills `compact` with copies of the live entries of `listing`, in row order.
 static DWORD CopyLiveEntries(Listing* compact, const Listing* listing)
 {
     for (LONG row = 0; row < listing->count; row++) {
         const CacheEntry* entry = EntryAt(listing, row);
-        if (entry->status == STATUS_DELETED)
-            continue;
-        CacheEntry* copy = NewEntry(compact);
-        if (!copy)
+        if (entry->status != STATUS_DELETED && !AppendEntryCopy(compact, entry))
             return ERROR_CODE_OUT_OF_MEMORY;
-        *copy = *entry;
-        copy->url = copy->localFile = copy->headerText = copy->wholeHeader = NULL;
-        if (!CopyOptional(compact, entry->url, &copy->url) ||
-            !CopyOptional(compact, entry->localFile, &copy->localFile) ||
-            !CopyOptional(compact, entry->headerText, &copy->headerText) ||
-            !CopyOptional(compact, entry->wholeHeader, &copy->wholeHeader))
-            return ERROR_CODE_OUT_OF_MEMORY;
-        compact->count++;
     }
     return 0;
 }

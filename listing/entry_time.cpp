@@ -31,8 +31,9 @@ static ULONGLONG Quad(const FILETIME& time)
 // converted last is kept for the next time within it.
 void FormatEntryTime(char* text, const FILETIME* time)
 {
-    static ULONGLONG dayStart = TOP_BIT;    // no day yet
-    static SYSTEMTIME date;
+    // Per thread: the list's cells and a report written by the worker at once.
+    static thread_local ULONGLONG dayStart = TOP_BIT;    // no day yet
+    static thread_local SYSTEMTIME date;
     ULONGLONG value = Quad(*time);
     DWORD secondOfDay;
     // FileTimeToSystemTime refuses values with the top bit set.
@@ -140,8 +141,8 @@ static const ULONGLONG TICKS_PER_QUARTER_HOUR = 900 * TICKS_PER_SECOND;
 
 BOOL ZoneTimeOfDate(const FILETIME* utc, SYSTEMTIME* local, LONG* offsetMinutes)
 {
-    static ULONGLONG cachedQuarter = TOP_BIT;
-    static LONGLONG cachedOffset;
+    static thread_local ULONGLONG cachedQuarter = TOP_BIT;
+    static thread_local LONGLONG cachedOffset;
     ULONGLONG value = Quad(*utc);
     if (value & TOP_BIT)
         return FALSE;

@@ -135,3 +135,25 @@ void TakeClockOf(Listing* listing, const Listing* other)
     }
     listing->zone = other->zone;
 }
+
+static BOOL CopyOptional(Listing* listing, const char* text, char** copy)
+{
+    *copy = text ? CopyString(listing, text) : NULL;
+    return !text || *copy;
+}
+
+BOOL AppendEntryCopy(Listing* listing, const CacheEntry* entry)
+{
+    CacheEntry* copy = NewEntry(listing);
+    if (!copy)
+        return FALSE;
+    *copy = *entry;
+    if (!CopyOptional(listing, entry->url, &copy->url) || !CopyOptional(listing, entry->localFile, &copy->localFile) ||
+        !CopyOptional(listing, entry->headerText, &copy->headerText) ||
+        !CopyOptional(listing, entry->wholeHeader, &copy->wholeHeader)) {
+        DropNewEntry(listing);
+        return FALSE;
+    }
+    listing->count++;
+    return TRUE;
+}

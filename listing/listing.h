@@ -129,6 +129,9 @@ void FreeListing(Listing* listing);
 
 // Carves a cleared record and appends it to the row order; null when memory ran out.
 CacheEntry* NewEntry(Listing* listing);
+// Appends a copy of the entry, its strings copied into the listing's own pool;
+// FALSE (and nothing appended) when memory ran out.
+BOOL AppendEntryCopy(Listing* listing, const CacheEntry* entry);
 // Takes the record NewEntry just gave back out of the row order, for a record whose
 // strings could not be copied: the next record then lands at row count again.
 void DropNewEntry(Listing* listing);

@@ -8,7 +8,6 @@
 #define IDR_ACCELERATORS            104
 #define IDD_ABOUT                   106
 #define IDD_OPEN_COMMAND            111
-#define IDD_SAVE_PROGRESS           112
 #define IDD_FIND                    120
 #define IDD_PROPERTIES              121
 
@@ -19,6 +18,7 @@
 #define IDM_SCAN_CACHE              40001
 #define IDM_QUIT                    40002
 #define IDM_ABOUT                   40003
+#define IDM_STOP                    40004
 #define IDM_REMOVE_DELETIONS        40005
 #define IDM_SAVE_LISTING            40006
 #define IDM_INCLUDE_STRAYS          40007
@@ -45,8 +45,6 @@
 #define IDC_LIST_VIEW               100
 #define IDC_ABOUT_ICON              1002
 #define IDC_OPEN_COMMAND            1003
-#define IDC_SAVE_PROGRESS_TEXT      1010
-#define IDC_SAVE_PROGRESS_BAR       1011
 // Find
 #define IDC_FIND_TEXT               1100
 #define IDC_FIND_MATCH_CASE         1101

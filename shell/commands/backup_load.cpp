@@ -1,9 +1,6 @@
 #include "backup_load.h"
 #include "app_state.h"
-#include "backup_reader.h"
 #include "entry_index.h"
-#include "file_dialogs.h"
-#include "fill_progress.h"
 #include "list_view.h"
 #include "listing_summary.h"
 #include "messages.h"
@@ -41,49 +38,24 @@ static void ApplyLoadedOptions(HWND window, const Listing* loaded, BOOL asNewLis
     CheckOption(menu, IDM_INCLUDE_STRAYS, 0);
 }
 
-// Reads the file into a fresh listing that keeps the main listing's cluster size
-// (a backup file brings none), showing the count as it goes. Gives the listing's
-// error; on failure the fresh listing holds nothing.
-static DWORD LoadIntoFreshListing(const char* path, Listing* fresh)
+BOOL TakeLoadedListing(HWND window, Listing* loaded, const char* path, BOOL asNewListing)
 {
-    ZeroMemory(fresh, sizeof *fresh);
-    fresh->clusterSize = g_app.mainListing.clusterSize;
-    StatusProgress status;
-    StartStatusProgress(&status, READING_BACKUP_FILE);
-    return LoadBackupFile(path, fresh, &status.progress);
-}
-
-DWORD PromptAndLoadBackup(HWND window, BOOL asNewListing)
-{
-    char path[FILE_NAME_BYTES] = "";
-    if (!AskBackupFilePath(window, path))
-        return ERROR_CANCELLED;
-
-    // The file goes into a listing of its own first: a file that cannot be read
-    // leaves the listing on screen, its statuses and totals as they were.
-    SetStdCursor(IDC_WAIT);
-    Listing loaded;
-    DWORD error = LoadIntoFreshListing(path, &loaded);
-    if (error) {
-        FreeListing(&loaded);
+    // A file that cannot be read leaves the listing on screen, its statuses and
+    // totals as they were.
+    if (loaded->error) {
+        DWORD error = loaded->error;
+        FreeListing(loaded);
         ShowListingSummary(&g_app.mainListing);     // in place of the progress text
-        SetStdCursor(IDC_ARROW);
-        ShowFileError(window, "Couldn't load the cache backup file", path, error);
-        return error;
+        if (error != ERROR_CANCELLED)
+            ShowFileError(window, "Couldn't load the cache backup file", path, error);
+        return FALSE;
     }
     Listing* target = asNewListing ? &g_app.mainListing : &g_app.scanListing;
     FreeListing(target);
-    *target = loaded;
+    *target = *loaded;
+    ZeroMemory(loaded, sizeof *loaded);
     ApplyLoadedOptions(window, target, asNewListing);
-    return 0;
-}
-
-DWORD LoadNewListing(HWND window)
-{
-    DWORD error = PromptAndLoadBackup(window, TRUE);
-    if (error)
-        return error;
-    ShowWholeListing();
-    SetStdCursor(IDC_ARROW);
-    return 0;
+    if (asNewListing)
+        ShowWholeListing();
+    return TRUE;
 }

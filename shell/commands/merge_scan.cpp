@@ -1,8 +1,6 @@
 #include "merge_scan.h"
 #include "app_state.h"
-#include "cache_scan.h"
 #include "entry_index.h"
-#include "fill_progress.h"
 #include "list_view.h"
 #include "listing_summary.h"
 #include "merge.h"
@@ -36,11 +34,14 @@ void MergeScan(HWND window, BOOL compareBackup)
 
     // A scan that broke off holds only part of the cache; merging it would mark
     // every entry it did not reach Deleted.
+    // A stopped one leaves everything as it was.
     if (scan->error) {
+        DWORD error = scan->error;
         FreeListing(scan);
         ShowListingSummary(main);   // in place of the scan's progress text
         SetStdCursor(IDC_ARROW);
-        ShowWarning(window, "Error reading cache");
+        if (error != ERROR_CANCELLED)
+            ShowWarning(window, "Error reading cache");
         return;
     }
 
@@ -73,13 +74,4 @@ void MergeScan(HWND window, BOOL compareBackup)
     settings->straysAtLastMerge = settings->includeStrays;
     settings->cookiesAtLastMerge = settings->includeCookies;
     SetStdCursor(IDC_ARROW);
-}
-
-void ScanAndMerge(HWND window, BOOL compareBackup)
-{
-    SetStdCursor(IDC_WAIT);
-    StatusProgress status;
-    StartStatusProgress(&status, READING_CACHE);
-    ScanCache(&g_app.scanListing, g_app.settings.includeCookies, g_app.system.freeSpaceQuery, &status.progress);
-    MergeScan(window, compareBackup);
 }

@@ -7,12 +7,10 @@
 
 // Merges the freshly filled scan listing into the main listing, shows every row's
 // new status and frees the scan listing. A scan that reported an error is not
-// merged: the user is told and the main listing stays as it was. With
+// merged: the user is told (unless it was stopped) and the main listing stays as
+// it was. With
 // `compareBackup`, entries of a loaded backup file found again by URL are
 // classified as entries found by their local file are.
 void MergeScan(HWND window, BOOL compareBackup = FALSE);
-// "Scan Cache": scans into the scan listing, showing the count as it goes, and
-// merges it.
-void ScanAndMerge(HWND window, BOOL compareBackup = FALSE);
 
 #endif

@@ -2,6 +2,8 @@
 #include <commctrl.h>
 #include "app_state.h"
 #include "commands.h"
+#include "long_work.h"
+#include "work_commands.h"
 #include "list_view.h"
 #include "resource.h"
 #include "row_menu.h"
@@ -50,6 +52,20 @@ static void OnSize(WPARAM wParam, LPARAM lParam)
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// While work runs, the commands that must wait are grayed and Stop is offered;
+// "Load as a Subsequent Scan" stays grayed always.
+static void OnInitMenu(HMENU menu)
+{
+    BOOL working = CurrentWork() != NULL;
+    for (int i = GetMenuItemCount(menu) - 1; i >= 0; i--) {
+        UINT command = GetMenuItemID(menu, i);
+        if (command == IDM_STOP)
+            EnableMenuItem(menu, command, MF_BYCOMMAND | (working ? MF_ENABLED : MF_GRAYED));
+        else if (WaitsForWork(command) && command != IDM_LOAD_SUBSEQUENT_SCAN)
+            EnableMenuItem(menu, command, MF_BYCOMMAND | (working ? MF_GRAYED : MF_ENABLED));
+    }
+}
+
 static void OnDestroy(HWND window)
 {
     SaveSettings(window);
@@ -71,6 +87,28 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return OnListNotify(window, wParam, (NMHDR*)lParam);
     case WM_COMMAND:
         OnCommand(window, LOWORD(wParam));
+        return 0;
+    case WM_INITMENUPOPUP:
+        OnInitMenu((HMENU)wParam);
+        return 0;
+    case WM_WORK_PROGRESS:
+        OnWorkProgress(wParam, lParam);
+        return 0;
+    case WM_WORK_ROWS:
+        OnWorkRows((Listing*)lParam);
+        return 0;
+    case WM_WORK_DONE:
+        OnWorkDone(window, (LongWork*)lParam);
+        return 0;
+    case WM_CLOSE:
+        // Work under way stops first, between two entries, leaving nothing half-written.
+        StopAndWaitForLongWork();
+        break;
+    case WM_ENDSESSION:
+        if (wParam) {
+            StopAndWaitForLongWork();
+            SaveSettings(window);
+        }
         return 0;
     case WM_CONTEXTMENU:
         if (ShowRowMenu(window, (HWND)wParam, lParam))

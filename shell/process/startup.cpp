@@ -5,6 +5,8 @@
 #include "entry_index.h"
 #include "fill_progress.h"
 #include "find_dialog.h"
+#include "long_work.h"
+#include "work_commands.h"
 #include "list_view.h"
 #include "listing_summary.h"
 #include "main_window.h"
@@ -47,37 +49,6 @@ HWND CreateMainWindow(int showCommand)
                            params->y, params->width, params->height, NULL, NULL, g_app.instance, NULL);
 }
 
-void RunFirstScan(HWND window)
-{
-    Listing* main = &g_app.mainListing;
-    main->clusterSize = 0;
-    StatusProgress status;
-    StartStatusProgress(&status, READING_CACHE);
-    if (ScanCache(main, g_app.settings.includeCookies, g_app.system.freeSpaceQuery, &status.progress) != 0)
-        MessageBoxA(window, "Error during initial cache read", NULL, STARTUP_BOX);
-    PresentFirstListing();
-}
-
-void PresentFirstListing()
-{
-    Listing* main = &g_app.mainListing;
-    // A scan that ran out of memory left the listing without pools; give it fresh
-    // ones so that the next scan can be merged into it.
-    if (!main->records)
-        InitListing(main);
-    BuildIndex(&main->byLocalFile, main);
-    BuildIndex(&main->byUrl, main);
-    if (g_app.settings.includeStrays)
-        ScanStrays(main);
-    SortListing(main, g_app.settings.sortColumn, g_app.settings.sortDirection);
-    // Later scans reuse this measurement.
-    g_app.scanListing.clusterSize = main->clusterSize;
-
-    SendMessageA(g_app.listView, LVM_SETITEMCOUNT, main->count, 0);
-    AddListRows(main, FALSE);
-    ShowListingSummary(main);
-}
-
 HWND StartUp(HINSTANCE instance, int showCommand)
 {
     SetStartupDefaults(instance);
@@ -95,7 +66,7 @@ HWND StartUp(HINSTANCE instance, int showCommand)
     // The empty window is on screen before the scan starts.
     ShowWindow(window, showCommand);
     UpdateWindow(window);
-    RunFirstScan(window);
+    StartFirstScan(window);
     return window;
 }
 
@@ -119,6 +90,9 @@ int RunMessageLoop()
 
 void ShutDown()
 {
+    StopAndWaitForLongWork();
+    if (CurrentWork())
+        EndLongWork(CurrentWork());
     FreeListing(&g_app.mainListing);
     FreeShownRows(&g_app.shownRows);
     ReleaseSystemFunctions(&g_app.system);

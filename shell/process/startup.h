@@ -11,14 +11,10 @@ void SetStartupDefaults(HINSTANCE instance);
 BOOL RegisterMainClass();
 // Creates the main window from the settings' window parameters; null on failure.
 HWND CreateMainWindow(int showCommand);
-// The first scan into the main listing, then PresentFirstListing.
-void RunFirstScan(HWND window);
-// What start-up does with the filled main listing: its indexes, strays and order,
-// and the rows and status bar texts that show it.
-void PresentFirstListing();
 
-// Defaults, settings, the main window shown on screen and the first scan; null
-// (after telling the user) when the window could not be made.
+// Defaults, settings, the main window shown on screen and the first scan started
+// (its rows appear as the message loop runs); null (after telling the user) when
+// the window could not be made.
 HWND StartUp(HINSTANCE instance, int showCommand);
 // Runs until the quit message; gives its wParam.
 int RunMessageLoop();

@@ -1,4 +1,5 @@
 #include "list_view.h"
+#include "long_work.h"
 #include "app_state.h"
 #include "columns.h"
 #include "compaction.h"
@@ -100,6 +101,18 @@ BOOL AddListRows(Listing* listing, BOOL newOnly)
     return done;
 }
 
+BOOL AppendListRows(Listing* listing, LONG first)
+{
+    if (g_app.shownRows.changesOnly)
+        return TRUE;
+    SuspendRedraw();
+    BOOL done = TRUE;
+    for (LONG i = first; done && i < listing->count; i++)
+        done = InsertCallbackRow(i);
+    ResumeRedraw();
+    return done;
+}
+
 BOOL ReplaceListRows(Listing* listing)
 {
     SuspendRedraw();
@@ -141,6 +154,11 @@ static void OnColumnClick(LONG column)
     AppSettings* settings = &g_app.settings;
     if (column < 0 || column >= COLUMN_COUNT)
         return;
+    // The order may not change while work runs: a save may be reading it.
+    if (CurrentWork()) {
+        MessageBeep(MB_OK);
+        return;
+    }
     if (column == settings->sortColumn)
         settings->sortDirection = settings->sortDirection ? 0 : 1;
     settings->sortColumn = column;

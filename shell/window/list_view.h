@@ -13,6 +13,9 @@ BOOL InsertColumns();
 // Adds a row per entry of the listing, or with `newOnly` per Added entry only,
 // with redrawing off meanwhile; gives 0 at the first row the control refuses.
 BOOL AddListRows(Listing* listing, BOOL newOnly);
+// Adds a row for each entry from position `first` on, as they were appended;
+// gives 0 when the control refused a row.
+BOOL AppendListRows(Listing* listing, LONG first);
 // Drops every row and adds one per entry of the listing, with redrawing off
 // meanwhile and one repaint at the end; gives 0 when the control refused a row.
 BOOL ReplaceListRows(Listing* listing);

@@ -2,6 +2,7 @@
 #include <string.h>
 #include <commctrl.h>
 #include "app_state.h"
+#include "long_work.h"
 #include "cache_seed.h"
 #include "main_window.h"
 #include "resource.h"
@@ -54,6 +55,7 @@ HWND MainWindowTest::Open()
     static HHOOK hook = SetWindowsHookExA(WH_CBT, AnswerModalWindows, NULL, GetCurrentThreadId());
     EXPECT_NE(hook, nullptr);
     window = StartUp(GetModuleHandleA(NULL), SW_SHOWNORMAL);
+    WaitForWork();
     return window;
 }
 
@@ -110,6 +112,20 @@ void MainWindowTest::ClickHeader(int column)
     NMLISTVIEW click = {};
     click.hdr = {g_app.listView, IDC_LIST_VIEW, (UINT)LVN_COLUMNCLICK}, click.iItem = -1, click.iSubItem = column;
     SendMessageA(window, WM_NOTIFY, IDC_LIST_VIEW, (LPARAM)&click);
+}
+
+bool MainWindowTest::WaitForWork()
+{
+    for (DWORD start = GetTickCount(); CurrentWork() && GetTickCount() - start < 60000;) {
+        MSG message;
+        if (!PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, NULL, FALSE, 50, QS_ALLINPUT);
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return !CurrentWork();
 }
 
 bool MainWindowTest::PumpUntilIdle()

@@ -30,7 +30,10 @@ struct MainWindowTest : ::testing::Test {
     static HWND Open();
     // Destroys the window if it stands, lets the quit message through, frees what start-up made.
     static void Close();
-    static void Command(UINT id) { SendMessageA(window, WM_COMMAND, id, 0); }
+    // A command, and the long work it starts run to its end.
+    static void Command(UINT id) { SendMessageA(window, WM_COMMAND, id, 0), WaitForWork(); }
+    // Pumps the thread's messages until no long work runs (at most a minute).
+    static bool WaitForWork();
     static bool Checked(UINT id);
 
     static int RowCount();
