@@ -6,6 +6,8 @@
 #include "entry_time.h"
 #include "heap.h"
 
+NextCacheEntryCall NextCacheEntry = FindNextUrlCacheEntryA;
+
 // A string that WinINet placed in the enumeration buffer: its start when it lies
 // inside the buffer, and its length without reading past the buffer's end.
 static const char* TextInBuffer(const BYTE* buffer, DWORD size, const char* text, DWORD* length)
@@ -134,7 +136,7 @@ DWORD ScanCache(Listing* listing, BOOL includeCookies, FreeSpaceQuery freeSpace,
         if (!enumeration)
             ok = (enumeration = FindFirstUrlCacheEntryA(NULL, info, &reported)) != NULL;
         else
-            ok = FindNextUrlCacheEntryA(enumeration, info, &reported);
+            ok = NextCacheEntry(enumeration, info, &reported);
         if (ok) {
             if (AddScannedEntry(&scan, info, size) != 0) {
                 AbandonScan(listing, enumeration, info);

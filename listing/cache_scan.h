@@ -3,6 +3,7 @@
 #define BRINDLEWICK_CACHE_SCAN_H
 
 #include "listing.h"
+#include <wininet.h>
 
 const DWORD SCAN_BUFFER_START = 4096;
 
@@ -21,6 +22,11 @@ typedef BOOL (WINAPI *FreeSpaceQuery)(LPCSTR root, PULARGE_INTEGER availableToCa
 // as the scan goes on.
 DWORD ScanCache(Listing* listing, BOOL includeCookies, FreeSpaceQuery freeSpace,
                 const FillProgress* progress = NULL);
+
+// Test seam: the call that reads the next entry of the enumeration, so that a test
+// can hold a scan part-way.
+typedef BOOL (WINAPI *NextCacheEntryCall)(HANDLE enumeration, LPINTERNET_CACHE_ENTRY_INFOA info, LPDWORD size);
+extern NextCacheEntryCall NextCacheEntry;
 
 // Bytes per allocation unit of the drive, or 0 when it cannot tell.
 DWORD MeasureClusterSize(char driveLetter, FreeSpaceQuery freeSpace);
