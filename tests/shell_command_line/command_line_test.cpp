@@ -186,7 +186,9 @@ TEST_F(MainWindowTest, EveryUsageAndFailureExitsWithItsCode)
          "Couldn't read the cache backup file \"" + notes.path + "\": " + SystemText(ERROR_INVALID_DATA) + "\r\n"},
         {{"/report", noFolder, "/csv", "-"}, false, 2, "\xEF\xBB\xBF",    // the CSV is written after the failure
          "Couldn't write \"" + noFolder + "\": " + SystemText(ERROR_PATH_NOT_FOUND) + "\r\n"},
-        {{"/report", "-"}, true, 0, "Index Status Flags  HR   Size     Last Access     Exmpt URL\r\n", ""}};
+        {{"/report", "-"}, true, 0, "Index Status Flags  HR   Size     Last Access     Exmpt URL\r\n", ""},
+        {{"/jsonl", "-"}, false, 0, "{\"entry\":", ""},
+        {{"/bodyfile", "-"}, false, 0, "0|" + Site + "a.htm|", ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments[0] + " " + (c.arguments.size() > 1 ? c.arguments[1] : ""));
         RunResult run = RunSwitches(c.arguments, c.asProgram);
