@@ -340,7 +340,9 @@ TEST_F(EverydayTest, PropertiesShowTheEntryInFullInEveryZone)
         {"Europe/Berlin", {"2005-01-20 09:30:00 Central Europe Standard Time (UTC+01:00)",
                            "2005-07-01 14:00:00 Central Europe Daylight Time (UTC+02:00)"}},
         {"Australia/Adelaide", {"2005-01-20 19:00:00 Cen. Australia Daylight Time (UTC+10:30)",
-                                "2005-07-01 21:30:00 Cen. Australia Standard Time (UTC+09:30)"}}};
+                                "2005-07-01 21:30:00 Cen. Australia Standard Time (UTC+09:30)"}},
+        {"America/New_York", {"2005-01-20 03:30:00 Eastern Standard Time (UTC-05:00)",
+                              "2005-07-01 08:00:00 Eastern Daylight Time (UTC-04:00)"}}};
     const char* zone = getenv("TZ");
     ASSERT_TRUE(zone && local.count(zone)) << (zone ? zone : "no TZ");
     EXPECT_EQ(fields, entry.url + "\n" + file + "\nUnchanged\n3,000 bytes (2.9 KB)\n" + local.at(zone)[0] +
