@@ -82,7 +82,7 @@ const NamedGroup Groups[] = {
     {"window", BenchWindow}, {"index", BenchIndex},   {"merge", BenchMerge},
     {"compaction", BenchCompaction}, {"sort", BenchSort}, {"strays", BenchStrays},
     {"backup", BenchBackup}, {"report", BenchReport}, {"cachebackup", BenchCacheBackup},
-    {"memory", BenchMemory},
+    {"memory", BenchMemory}, {"history", BenchHistory},
 };
 
 bool Wanted(const Options& options, const char* group)

@@ -23,8 +23,8 @@ namespace {
 
 const DWORD CHUNK = 64 * 1024;
 
-// Writes a backup file of the entries; each record is followed by its entry's size
-// divided by `contentDivisor` in content bytes (0: no content, every size 0).
+}  // namespace
+
 bool WriteBackupFile(const std::string& path, const std::vector<EntrySpec>& entries, DWORD contentDivisor,
                      ULONGLONG* fileBytes)
 {
@@ -69,6 +69,9 @@ bool WriteBackupFile(const std::string& path, const std::vector<EntrySpec>& entr
     CloseHandle(file);
     return ok;
 }
+
+namespace {
+
 
 // Reads the file in 64 KiB pieces and copies each piece once, as a reader that
 // takes every byte it needs out of its buffer at least does.

@@ -62,13 +62,25 @@ bool RunChild(const std::string& kind, int count, Figures* figures)
 
 }  // namespace
 
+bool MeasureMemoryChild(const std::string& kind, int count, double* privateBytes, double* peakWorkingSet)
+{
+    Figures figures;
+    if (!RunChild(kind, count, &figures))
+        return false;
+    *privateBytes = figures.privateBytes;
+    *peakWorkingSet = figures.peakWorkingSet;
+    return true;
+}
+
 int RunMemoryChild(const char* kind, int count, const char* outputPath)
 {
     std::string what = kind;
     bool empty = what.compare(0, 5, "empty") == 0;
     Listing listing = {};
     InitListing(&listing);
-    if (what.find("real") != std::string::npos) {
+    if (what == "history") {
+        RunHistorySeries(count);
+    } else if (what.find("real") != std::string::npos) {
         // The fill of start-up: the scan and both indexes; the baseline enumerates bare.
         if (empty) {
             CountCacheEntries();

@@ -1,6 +1,7 @@
 // Writing a cache backup file: the header, no blocks, then each entry's record
 // followed by its cached file's bytes, then the zero length.
 #include <string.h>
+#include "archive_time.h"
 #include "backup_writer.h"
 #include "backup_reader.h"
 #include "entry_header.h"
@@ -168,11 +169,15 @@ BOOL PutEntry(BackupSave* save, const CacheEntry* entry)
     return source != INVALID_HANDLE_VALUE && copied == (ULONGLONG)size.QuadPart && copied == entry->size;
 }
 
+// The header with the moment of saving, for a history that orders archives by it.
 void PutFileHeader(SafeFile* file)
 {
     BYTE header[BACKUP_HEADER_BYTES + 4] = {};  // the block count, 0, follows the header
     memcpy(header, BACKUP_MAGIC, sizeof BACKUP_MAGIC);
     header[BACKUP_LAYOUT_OFFSET] = (BYTE)RECORD_FIXED_PART;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    StampArchiveTime(header, &now);
     PutSafeBytes(file, header, sizeof header);
 }
 

@@ -18,12 +18,13 @@ struct BackupSaveOutcome {
 };
 
 // Writes every entry that has a URL and is not Deleted, in the listing's order:
-// the header, an empty block table, then per entry its record (fields, URL, the
-// local file's extension, header text) followed by the bytes of its cached file
-// as read now, and the zero length at the end. A file that cannot be read whole
-// (missing, locked, or not the size the entry says) is written with the bytes
-// that were read, its size saying how many; an entry without a local file (one
-// read from a backup file) is written with none. Both count as incomplete.
+// the header (with the moment of saving, see archive_time.h), an empty block
+// table, then per entry its record (fields, URL, the local file's extension,
+// header text) followed by the bytes of its cached file as read now, and the
+// zero length at the end. A file that cannot be read whole (missing, locked, or
+// not the size the entry says) is written with the bytes that were read, its
+// size saying how many; an entry without a local file (one read from a backup
+// file) is written with none. Both count as incomplete.
 // The file takes the place of `path` only when complete. Gives 0, ERROR_CANCELLED
 // when `progress` cancelled, or the Win32 code of the failure; on anything but 0
 // the file that was there before is untouched.

@@ -4,8 +4,8 @@
 #include "columns.h"
 #include "entry_status.h"
 #include "entry_time.h"
-#include "heap.h"
 #include "report_line.h"
+#include "text_fields.h"
 
 namespace {
 
@@ -49,42 +49,18 @@ void PutTextField(SafeFile* file, const char* text, BOOL first = FALSE)
 {
     if (!first)
         PutSafeBytes(file, ",", 1);
-    if (!text)
-        return;
-    DWORD length = (DWORD)lstrlenA(text), ascii = 0;
-    while (ascii < length && (BYTE)text[ascii] < 0x80)
-        ascii++;
-    if (ascii == length) {
-        PutQuoted(file, text, length);
-        return;
-    }
-    // An ANSI byte gives at most one UTF-16 unit, a unit at most three UTF-8 bytes.
-    WCHAR* wide = (WCHAR*)HeapGet(length * 5);
-    if (!wide) {
-        if (file->error == 0)
-            file->error = ERROR_CODE_OUT_OF_MEMORY;
-        return;
-    }
-    char* utf8 = (char*)(wide + length);
-    int units = MultiByteToWideChar(CP_ACP, 0, text, (int)length, wide, (int)length);
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, units, utf8, (int)length * 3, NULL, NULL);
-    PutQuoted(file, utf8, (DWORD)bytes);
-    HeapRelease(wide);
+    if (text)
+        PutAnsiAsUtf8(file, text, PutQuoted);
 }
 
-char* PutIsoTime(char* out, const SYSTEMTIME& parts)
+// ",UTC,local" of a moment: empty fields for none.
+char* PutMomentFields(char* out, const FILETIME* utc)
 {
-    out = PutDecimal(out, parts.wYear, 4);
-    *out++ = '-';
-    out = PutDecimal(out, parts.wMonth, 2);
-    *out++ = '-';
-    out = PutDecimal(out, parts.wDay, 2);
-    *out++ = 'T';
-    out = PutDecimal(out, parts.wHour, 2);
-    *out++ = ':';
-    out = PutDecimal(out, parts.wMinute, 2);
-    *out++ = ':';
-    return PutDecimal(out, parts.wSecond, 2);
+    *out++ = ',';
+    char* fields = out;
+    out = PutUtcText(out, utc);
+    *out++ = ',';
+    return out == fields + 1 ? out : PutZoneText(out, utc);
 }
 
 // ",UTC,local" of a listing time: the moment in UTC, converted back with the
@@ -92,55 +68,19 @@ char* PutIsoTime(char* out, const SYSTEMTIME& parts)
 // date's offset ("2026-07-15T14:00:00+02:00" in Berlin, in winter too).
 char* PutTimeFields(char* out, const FILETIME* listed, const LocalTimeOffset* zone)
 {
-    *out++ = ',';
     FILETIME utc;
-    SYSTEMTIME utcParts, localParts;
-    LONG minutes;
     UtcTime(zone, listed, &utc);
-    if ((utc.dwLowDateTime == 0 && utc.dwHighDateTime == 0) || !FileTimeToSystemTime(&utc, &utcParts)) {
-        *out++ = ',';
-        return out;
-    }
-    out = PutIsoTime(out, utcParts);
-    *out++ = 'Z';
-    *out++ = ',';
-    if (!ZoneTimeOfDate(&utc, &localParts, &minutes))
-        return out;
-    out = PutIsoTime(out, localParts);
-    *out++ = minutes < 0 ? '-' : '+';
-    if (minutes < 0)
-        minutes = -minutes;
-    out = PutDecimal(out, (unsigned)(minutes / 60), 2);
-    *out++ = ':';
-    return PutDecimal(out, (unsigned)(minutes % 60), 2);
-}
-
-void PutHeaderLine(SafeFile* file)
-{
-    PutSafeBytes(file, BYTE_ORDER_MARK, sizeof BYTE_ORDER_MARK - 1);
-    for (int column = 0; column < COLUMN_COUNT; column++) {
-        const char* caption = ColumnTable[column].caption;
-        if (ColumnTable[column].kind != COLUMN_TIME) {
-            PutTextField(file, caption, column == 0);
-            continue;
-        }
-        char doubled[128];
-        wsprintfA(doubled, "%.100s (UTC)", caption);
-        PutTextField(file, doubled);
-        wsprintfA(doubled, "%.100s (local)", caption);
-        PutTextField(file, doubled);
-    }
-    PutSafeBytes(file, "\r\n", 2);
+    return PutMomentFields(out, &utc);
 }
 
 // A field that is not text, after its comma unless it is the line's first.
-void PutValueField(SafeFile* file, const CacheEntry* entry, int column, const LocalTimeOffset* zone)
+void PutValueField(SafeFile* file, const CacheEntry* entry, int column, const LocalTimeOffset* zone, BOOL first)
 {
     char value[NUMBERS_BUFFER];
     char* out = value;
     ColumnKind kind = ColumnTable[column].kind;
     // A time puts its own commas before each of its two fields.
-    if (column > 0 && kind != COLUMN_TIME)
+    if (!first && kind != COLUMN_TIME)
         *out++ = ',';
     DWORD number = ColumnNumber(entry, column);
     switch (kind) {
@@ -165,34 +105,62 @@ void PutValueField(SafeFile* file, const CacheEntry* entry, int column, const Lo
     PutSafeBytes(file, value, (DWORD)(out - value));
 }
 
-// One entry's line, its fields in the order of the header.
-void PutEntryLine(SafeFile* file, const CacheEntry* entry, const LocalTimeOffset* zone)
+}  // namespace
+
+void PutCsvHeader(SafeFile* file, BOOL archiveTime)
 {
+    PutSafeBytes(file, BYTE_ORDER_MARK, sizeof BYTE_ORDER_MARK - 1);
+    if (archiveTime) {
+        PutTextField(file, "Archive Time (UTC)", TRUE);
+        PutTextField(file, "Archive Time (local)");
+    }
     for (int column = 0; column < COLUMN_COUNT; column++) {
+        const char* caption = ColumnTable[column].caption;
+        if (ColumnTable[column].kind != COLUMN_TIME) {
+            PutTextField(file, caption, column == 0 && !archiveTime);
+            continue;
+        }
+        char doubled[128];
+        wsprintfA(doubled, "%.100s (UTC)", caption);
+        PutTextField(file, doubled);
+        wsprintfA(doubled, "%.100s (local)", caption);
+        PutTextField(file, doubled);
+    }
+    PutSafeBytes(file, "\r\n", 2);
+}
+
+void PutCsvLine(SafeFile* file, const CacheEntry* entry, const LocalTimeOffset* zone, const FILETIME* archiveTime)
+{
+    if (archiveTime) {
+        char fields[NUMBERS_BUFFER];
+        // The time's fields, without the comma that would lead the line.
+        char* end = PutMomentFields(fields, archiveTime);
+        PutSafeBytes(file, fields + 1, (DWORD)(end - fields - 1));
+    }
+    for (int column = 0; column < COLUMN_COUNT; column++) {
+        BOOL first = column == 0 && !archiveTime;
         switch (ColumnTable[column].kind) {
         case COLUMN_TEXT:
-            PutTextField(file, ColumnString(entry, column), column == 0);
+            PutTextField(file, ColumnString(entry, column), first);
             break;
         case COLUMN_STATUS:
-            PutTextField(file, StatusWord(StatusNames, (LONG)ColumnNumber(entry, column)), column == 0);
+            PutTextField(file, StatusWord(StatusNames, (LONG)ColumnNumber(entry, column)), first);
             break;
         default:
-            PutValueField(file, entry, column, zone);
+            PutValueField(file, entry, column, zone, first);
             break;
         }
     }
     PutSafeBytes(file, "\r\n", 2);
 }
 
-}  // namespace
-
 DWORD WriteListingCsv(SafeFile* file, const Listing* listing, BOOL changedOnly)
 {
-    PutHeaderLine(file);
+    PutCsvHeader(file, FALSE);
     for (LONG row = 0; row < listing->count && file->error == 0; row++) {
         const CacheEntry* entry = EntryAt(listing, row);
         if (entry && (!changedOnly || IsChangedStatus(entry->status)))
-            PutEntryLine(file, entry, &listing->zone);
+            PutCsvLine(file, entry, &listing->zone, NULL);
     }
     return file->error;
 }

@@ -15,6 +15,13 @@
 // numbers as the list shows them, the flags as "0x" and eight upper-case hex
 // digits. Gives 0 or the first failure.
 DWORD WriteListingCsv(SafeFile* file, const Listing* listing, BOOL changedOnly);
+// The byte-order mark and the header line of captions; with `archiveTime`, two
+// columns "Archive Time (UTC)" and "Archive Time (local)" lead, for the rows of a
+// history of archives.
+void PutCsvHeader(SafeFile* file, BOOL archiveTime);
+// One entry's line, its times converted back to UTC with the listing's clock
+// `zone`; with `archiveTime` (UTC), that moment leads in UTC and local time.
+void PutCsvLine(SafeFile* file, const CacheEntry* entry, const LocalTimeOffset* zone, const FILETIME* archiveTime);
 // Writes the CSV of every entry to `path`, in place of what was there only when
 // all of it was written. Gives 0 or the Win32 code of the failure.
 DWORD ExportListingCsv(const char* path, const Listing* listing);

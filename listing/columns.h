@@ -9,8 +9,13 @@
 
 const int COLUMN_COUNT = 14;
 // Column indexes the code refers to by name.
+const LONG COLUMN_ENTRY = 0;
 const LONG COLUMN_URL = 1;
+const LONG COLUMN_LOCAL_FILE = 3;
+const LONG COLUMN_SIZE = 4;
 const LONG COLUMN_LAST_ACCESS = 5;
+const LONG COLUMN_LAST_MODIFIED = 6;
+const LONG COLUMN_LAST_SYNC = 7;
 
 // What a column holds, which decides its cell text, its order and its form in files.
 enum ColumnKind {

@@ -7,7 +7,8 @@
 #
 # Times are local in Europe/Berlin, a zone with daylight saving, unless --utc is
 # given. --only picks groups (window, index, merge, compaction, sort, strays,
-# backup, report, cachebackup, memory); --sizes the counts of made-up entries.
+# backup, report, cachebackup, memory, history); --sizes the counts of made-up
+# entries.
 # The build tree is build/ unless BRINDLEWICK_BUILD_DIR names another. See
 # bench/README.md.
 set -eu
@@ -93,7 +94,7 @@ enter_prefix 60000
 cpu=$(grep -m1 "model name" /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
 host="$(nproc) cores ($cpu), $(uname -sr), $(wine --version), TZ=$zone, load average before the run $load_before"
 results="$root/bench/RESULTS.md"
-wine "$bench" --cache 60000 --sizes "$sizes" --only "$(pick window,index,merge,compaction,sort,strays,backup,report,cachebackup,memory)" \
+wine "$bench" --cache 60000 --sizes "$sizes" --only "$(pick window,index,merge,compaction,sort,strays,backup,report,cachebackup,memory,history)" \
     --rows-in "$(winepath -w "$rows")" --results "$(winepath -w "$results")" --host "$host" </dev/null
 echo "- Load average after the run: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$results"
 echo "Results written to $results"

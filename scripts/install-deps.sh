@@ -10,6 +10,7 @@ command -v Xvfb >/dev/null || needed+=(xvfb)
 command -v cmake >/dev/null || needed+=(cmake)
 command -v python3 >/dev/null || needed+=(python3)
 command -v import >/dev/null || needed+=(imagemagick)
+command -v mactime >/dev/null || needed+=(sleuthkit)
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
@@ -19,7 +20,7 @@ if [ ${#needed[@]} -gt 0 ]; then
     if [ ! -f /etc/debian_version ] || ! command -v apt-get >/dev/null; then
         echo "Missing: ${needed[*]} (Debian package names). This script installs them on Debian 12" >&2
         echo "only; on another system install the i686 mingw-w64 cross compiler, 32-bit Wine, Xvfb," >&2
-        echo "GoogleTest's sources (in /usr/src/googletest), CMake and Python 3 yourself." >&2
+        echo "GoogleTest's sources (in /usr/src/googletest), CMake, Python 3 and the Sleuth Kit yourself." >&2
         exit 1
     fi
     echo "Installing: ${needed[*]}"
@@ -29,8 +30,9 @@ if [ ${#needed[@]} -gt 0 ]; then
     $SUDO apt-get update -qq
     # wine32 is i386; xvfb gives the tests and a headless run a display; python3 reads
     # the CSV export back in a test; imagemagick's import takes the headless run's
-    # screenshot.
-    $SUDO apt-get install -y -qq mingw-w64 wine wine32 xvfb googletest cmake make python3 imagemagick >/dev/null
+    # screenshot; sleuthkit's mactime reads the body file back in a test.
+    $SUDO apt-get install -y -qq mingw-w64 wine wine32 xvfb googletest cmake make python3 imagemagick \
+        sleuthkit >/dev/null
 fi
 
 # Wine's 32-bit loader is an i386 Linux program. A kernel that runs no 32-bit

@@ -3,11 +3,14 @@
 #include "app_settings.h"
 #include "backup_reader.h"
 #include "backup_writer.h"
+#include "body_file.h"
 #include "cache_scan.h"
 #include "console_output.h"
 #include "csv_export.h"
 #include "entry_index.h"
 #include "entry_status.h"
+#include "history.h"
+#include "json_lines.h"
 #include "merge.h"
 #include "ordering.h"
 #include "settings.h"
@@ -17,7 +20,10 @@
 
 static const char USAGE[] =
     "Usage: brindlewick [/since FILE.cbf] [/cookies] [/strays] [/changed]\r\n"
-    "                   [/report FILE] [/csv FILE] [/backup FILE.cbf]\r\n"
+    "                   [/report FILE] [/csv FILE] [/jsonl FILE] [/bodyfile FILE]\r\n"
+    "                   [/backup FILE.cbf]\r\n"
+    "       brindlewick /history FILE.cbf... | FOLDER\r\n"
+    "                   [/csv FILE] [/jsonl FILE] [/bodyfile FILE]\r\n"
     "\r\n"
     "Without arguments Brindlewick opens its window. With them it reads the cache\r\n"
     "without a window, writes the files asked for, in this order, and exits.\r\n"
@@ -28,18 +34,29 @@ static const char USAGE[] =
     "  /strays           include stray files in this run\r\n"
     "  /report FILE      write the text report; - writes it to standard output\r\n"
     "  /csv FILE         write the listing as CSV; - writes it to standard output\r\n"
+    "  /jsonl FILE       write the listing as JSON Lines, one object per entry\r\n"
+    "  /bodyfile FILE    write the listing as a body file for timeline tools\r\n"
+    "                    (mactime)\r\n"
     "  /backup FILE.cbf  write a cache backup file with the cached files\r\n"
-    "  /changed          the report and the CSV hold only the rows that changed\r\n"
+    "  /changed          the files hold only the rows that changed\r\n"
+    "  /history ...      instead of reading the cache, compare the backup files\r\n"
+    "                    named (or every *.cbf in a folder), each with the one\r\n"
+    "                    saved before it, and write one row per change with the\r\n"
+    "                    time the newer file was saved\r\n"
     "  /?                show this text\r\n"
     "\r\n"
     "Exit codes: 0 done, 1 wrong usage, 2 a file or the cache could not be read,\r\n"
     "or a file not written.\r\n";
 
+// What a run writes from its listing, in the order it writes them.
+enum ListingFormat { FORMAT_REPORT, FORMAT_CSV, FORMAT_JSON_LINES, FORMAT_BODY_FILE, LISTING_FORMATS };
+
 struct CommandLineRequest {
     const char* since;
-    const char* report;
-    const char* csv;
+    const char* listings[LISTING_FORMATS];  // the report, CSV, JSON Lines and body file
     const char* backup;
+    char** history;     // the names after /history, or null
+    int historyCount;
     BOOL cookies;
     BOOL strays;
     BOOL changed;
@@ -60,26 +77,68 @@ static BOOL IsStandardOutput(const char* path)
     return strcmp(path, "-") == 0;
 }
 
+// A history reads archives, not the cache, and writes its rows into the CSV,
+// JSON Lines and body file alone; false with the problem in `problem`.
+static BOOL CheckHistory(const CommandLineRequest* request, char* problem)
+{
+    const char* const* listings = request->listings;
+    if (request->since || request->backup || listings[FORMAT_REPORT] || request->cookies || request->strays) {
+        lstrcpyA(problem, "/history takes no /since, /report, /backup, /cookies or /strays.");
+        return FALSE;
+    }
+    int toOutput = 0;
+    for (int format = FORMAT_CSV; format < LISTING_FORMATS; format++)
+        toOutput += listings[format] && IsStandardOutput(listings[format]) ? 1 : 0;
+    if (!listings[FORMAT_CSV] && !listings[FORMAT_JSON_LINES] && !listings[FORMAT_BODY_FILE]) {
+        lstrcpyA(problem, "Nothing to write: give /csv, /jsonl or /bodyfile.");
+        return FALSE;
+    }
+    if (toOutput > 1) {
+        lstrcpyA(problem, "/history writes its files together: only one of them can be -.");
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // Fills the request from the arguments; false with the problem in `problem`.
 static BOOL ParseArguments(int count, char** arguments, CommandLineRequest* request, char* problem)
 {
+    const char** listings = request->listings;
     const struct { const char* name; const char** file; BOOL* flag; } switches[] = {
-        {"/since", &request->since, NULL},   {"/report", &request->report, NULL},
-        {"/csv", &request->csv, NULL},       {"/backup", &request->backup, NULL},
+        {"/since", &request->since, NULL},   {"/report", &listings[FORMAT_REPORT], NULL},
+        {"/csv", &listings[FORMAT_CSV], NULL}, {"/jsonl", &listings[FORMAT_JSON_LINES], NULL},
+        {"/bodyfile", &listings[FORMAT_BODY_FILE], NULL}, {"/backup", &request->backup, NULL},
         {"/cookies", NULL, &request->cookies}, {"/strays", NULL, &request->strays},
         {"/changed", NULL, &request->changed}, {"/?", NULL, &request->help},
+        {"/history", NULL, NULL},
+    };
+    const int switchCount = (int)(sizeof switches / sizeof switches[0]);
+    auto find = [&](const char* argument) {
+        int s = 0;
+        while (s < switchCount && lstrcmpiA(argument, switches[s].name) != 0)
+            s++;
+        return s;
     };
     ZeroMemory(request, sizeof *request);
     for (int i = 0; i < count; i++) {
-        int s = 0;
-        while (s < (int)(sizeof switches / sizeof switches[0]) && lstrcmpiA(arguments[i], switches[s].name) != 0)
-            s++;
-        if (s == (int)(sizeof switches / sizeof switches[0])) {
+        int s = find(arguments[i]);
+        if (s == switchCount) {
             wsprintfA(problem, "Unknown switch: %.200s", arguments[i]);
             return FALSE;
         }
         if (switches[s].flag) {
             *switches[s].flag = TRUE;
+            continue;
+        }
+        // The history's names run up to the next switch.
+        if (!switches[s].file) {
+            request->history = arguments + i + 1;
+            while (i + 1 < count && find(arguments[i + 1]) == switchCount && arguments[i + 1][0] != '\0')
+                request->historyCount++, i++;
+            if (request->historyCount == 0) {
+                lstrcpyA(problem, "/history needs a file or folder name.");
+                return FALSE;
+            }
             continue;
         }
         // What follows a switch that takes a file is its file, whatever it starts
@@ -92,8 +151,11 @@ static BOOL ParseArguments(int count, char** arguments, CommandLineRequest* requ
     }
     if (request->help)
         return TRUE;
-    if (!request->report && !request->csv && !request->backup) {
-        lstrcpyA(problem, "Nothing to write: give /report, /csv or /backup.");
+    if (request->history)
+        return CheckHistory(request, problem);
+    if (!listings[FORMAT_REPORT] && !listings[FORMAT_CSV] && !listings[FORMAT_JSON_LINES] &&
+        !listings[FORMAT_BODY_FILE] && !request->backup) {
+        lstrcpyA(problem, "Nothing to write: give /report, /csv, /jsonl, /bodyfile or /backup.");
         return FALSE;
     }
     if (request->backup && IsStandardOutput(request->backup)) {
@@ -163,18 +225,18 @@ static BOOL FillListing(ScriptRun* run, const CommandLineRequest* request, HANDL
     return TRUE;
 }
 
-// The report or the CSV, to a file or to `output`: 0 or the failure.
-static DWORD WriteListing(const Listing* listing, const char* path, BOOL csv, BOOL changedOnly, HANDLE output)
+// The listing in one format, to a file or to `output`: 0 or the failure.
+static DWORD WriteListing(const Listing* listing, const char* path, ListingFormat format, BOOL changedOnly,
+                          HANDLE output)
 {
+    static DWORD (*const writers[LISTING_FORMATS])(SafeFile*, const Listing*, BOOL) = {
+        WriteListingText, WriteListingCsv, WriteListingJsonLines, WriteListingBodyFile};
     SafeFile file;
     if (IsStandardOutput(path))
-        OpenDirectOutput(&file, output, csv ? CP_UTF8 : CP_ACP);
+        OpenDirectOutput(&file, output, format == FORMAT_REPORT ? CP_ACP : CP_UTF8);
     else if (OpenSafeFile(&file, path) != 0)
         return file.error;
-    if (csv)
-        WriteListingCsv(&file, listing, changedOnly);
-    else
-        WriteListingText(&file, listing, changedOnly);
+    writers[format](&file, listing, changedOnly);
     return CommitSafeFile(&file);
 }
 
@@ -183,10 +245,9 @@ static DWORD WriteListing(const Listing* listing, const char* path, BOOL csv, BO
 static BOOL WriteOutputs(const ScriptRun* run, const CommandLineRequest* request, HANDLE output, HANDLE errors)
 {
     BOOL written = TRUE;
-    const char* listings[2] = {request->report, request->csv};
-    for (int csv = 0; csv < 2; csv++) {
-        const char* path = listings[csv];
-        DWORD error = path ? WriteListing(&run->main, path, csv, request->changed, output) : 0;
+    for (int format = 0; format < LISTING_FORMATS; format++) {
+        const char* path = request->listings[format];
+        DWORD error = path ? WriteListing(&run->main, path, (ListingFormat)format, request->changed, output) : 0;
         if (error)
             written = PrintFailure(errors, "Couldn't write", IsStandardOutput(path) ? NULL : path, error);
     }
@@ -214,6 +275,11 @@ int RunCommandLine(int count, char** arguments, HANDLE output, HANDLE errors)
     if (request.help) {
         Print(output, USAGE);
         return EXIT_DONE;
+    }
+    if (request.history) {
+        HistoryRequest history = {request.history, request.historyCount, request.listings[FORMAT_CSV],
+                                  request.listings[FORMAT_JSON_LINES], request.listings[FORMAT_BODY_FILE]};
+        return WriteHistory(&history, output, errors) ? EXIT_DONE : EXIT_FILE_FAILED;
     }
     static ScriptRun run;
     ZeroMemory(&run, sizeof run);

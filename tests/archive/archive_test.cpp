@@ -10,37 +10,12 @@
 #include "cache_seed.h"
 #include "columns.h"
 #include "listing_builder.h"
+#include "run_program.h"
 #include "text_report.h"
 
 namespace {
 
 const std::string Site = "http://archive.example.com/";
-
-// Runs brindlewick.exe as a script does, in the zone `zone` (null: this process's); gives its exit code.
-int RunProgram(const std::string& arguments, const char* zone = nullptr)
-{
-    char self[MAX_PATH];
-    std::string program(self, GetModuleFileNameA(NULL, self, MAX_PATH));
-    std::string line = "\"" + program.substr(0, program.rfind('\\')) + "\\..\\brindlewick.exe\" " + arguments;
-    std::string environment;
-    for (const char* variable = GetEnvironmentStringsA(); *variable; variable += strlen(variable) + 1)
-        if (!zone || _strnicmp(variable, "TZ=", 3) != 0)
-            environment.append(variable, strlen(variable) + 1);
-    if (zone)
-        environment += std::string("TZ=") + zone + '\0';
-    environment += '\0';
-    STARTUPINFOA start = {};
-    start.cb = sizeof(start);
-    PROCESS_INFORMATION process;
-    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, &environment[0], NULL, &start, &process))
-        return -1;
-    DWORD exitCode = (DWORD)-1;
-    WaitForSingleObject(process.hProcess, 120000);
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return (int)exitCode;
-}
 
 // A header as servers send them, of 2,000 bytes, with CR LF and bytes of 0x80 and above.
 std::string LongHeader()

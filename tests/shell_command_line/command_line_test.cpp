@@ -202,7 +202,10 @@ TEST_F(MainWindowTest, EveryUsageAndFailureExitsWithItsCode)
         {{"/report", "-", "/bogus"}, true, 1, "", "Unknown switch: /bogus\r\n\r\nUsage:"},
         {{"/report"}, false, 1, "", "/report needs a file name.\r\n\r\nUsage:"},
         {{"/changed", "/csv"}, false, 1, "", "/csv needs a file name."},
-        {{"/changed", "/strays"}, false, 1, "", "Nothing to write: give /report, /csv or /backup."},
+        {{"/changed", "/strays"}, false, 1, "", "Nothing to write: give /report, /csv, /jsonl, /bodyfile or /backup."},
+        {{"/history", "/csv", "-"}, false, 1, "", "/history needs a file or folder name."},
+        {{"/history", notes.path, "/csv", "-", "/report", "-"}, false, 1, "", "/history takes no /since, /report,"},
+        {{"/history", notes.path, "/csv", "-", "/jsonl", "-"}, false, 1, "", "/history writes its files together"},
         {{"/backup", "-"}, false, 1, "", "/backup needs a file name: a backup file cannot go to standard output."},
         {{"/since", missing, "/report", "-"}, false, 2, "",
          "Couldn't read the cache backup file \"" + missing + "\": " + SystemText(ERROR_FILE_NOT_FOUND) + "\r\n"},
@@ -210,7 +213,9 @@ TEST_F(MainWindowTest, EveryUsageAndFailureExitsWithItsCode)
          "Couldn't read the cache backup file \"" + notes.path + "\": " + SystemText(ERROR_INVALID_DATA) + "\r\n"},
         {{"/report", noFolder, "/csv", "-"}, false, 2, "\xEF\xBB\xBF",    // the CSV is written after the failure
          "Couldn't write \"" + noFolder + "\": " + SystemText(ERROR_PATH_NOT_FOUND) + "\r\n"},
-        {{"/report", "-"}, true, 0, "Index Status Flags  HR   Size     Last Access     Exmpt URL\r\n", ""}};
+        {{"/report", "-"}, true, 0, "Index Status Flags  HR   Size     Last Access     Exmpt URL\r\n", ""},
+        {{"/jsonl", "-"}, false, 0, "{\"entry\":", ""},
+        {{"/bodyfile", "-"}, false, 0, "0|" + Site + "a.htm|", ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments[0] + " " + (c.arguments.size() > 1 ? c.arguments[1] : ""));
         RunResult run = RunSwitches(c.arguments, c.asProgram);
