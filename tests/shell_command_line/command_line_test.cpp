@@ -24,11 +24,19 @@ std::string SystemText(DWORD code)
     return text;
 }
 
+// Windows made by this thread (a hook), or standing top-level windows of the started program's process.
 int windowsMade = 0;
 LRESULT CALLBACK CountWindows(int code, WPARAM wParam, LPARAM lParam)
 {
     windowsMade += code == HCBT_CREATEWND;
     return CallNextHookEx(NULL, code, wParam, lParam);
+}
+BOOL CALLBACK CountWindowsOf(HWND window, LPARAM process)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    windowsMade += owner == (DWORD)process;
+    return TRUE;
 }
 
 struct RunResult { int exitCode; std::string output, errors; };
@@ -57,7 +65,9 @@ RunResult RunSwitches(std::vector<std::string> arguments, bool asProgram = false
         run.exitCode = RunCommandLine((int)argv.size(), argv.data(), start.hStdOutput,
                                       start.hStdError);
     } else if (CreateProcessA(NULL, &line[0], NULL, NULL, TRUE, 0, NULL, NULL, &start, &process)) {
-        WaitForSingleObject(process.hProcess, 60000);
+        for (DWORD began = GetTickCount(); WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT &&
+                                           GetTickCount() - began < 60000;)
+            EnumWindows(CountWindowsOf, process.dwProcessId);   // while it runs
         GetExitCodeProcess(process.hProcess, (DWORD*)&run.exitCode);
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
