@@ -1,8 +1,9 @@
 // The CSV export. check_csv.py reads the file this test leaves with Python's csv module and compares every
-// field with the values the test lists beside it.
+// field with the values the test lists beside it; the test itself checks the first rows' bytes.
 #include <gtest/gtest.h>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include "cache_seed.h"
 #include "csv_export.h"
 #include "listing_builder.h"
@@ -62,8 +63,16 @@ TEST(CsvExport, TextsNumbersAndTimesForAParserInEveryZone)
     ASSERT_EQ(ExportListingCsv(OutputPath("csv_export.csv").c_str(), listing.get()), 0u);
     std::ifstream file(OutputPath("csv_export.csv"), std::ios::binary);
     std::string csv((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(csv.substr(0, csv.find("\r\n") + 2),
+    // The header and the first two rows, byte for byte but for the local times, which differ by zone.
+    csv = std::regex_replace(csv, std::regex("[\\d-]{10}T[\\d:]{8}[+-][\\d:]{5}"), "local");
+    EXPECT_EQ(csv.substr(0, csv.find("\r\n1,,") + 2),
               "\xEF\xBB\xBF" "Entry #,URL,Status,Local File,Size,Last Access (UTC),Last Access (local),Last Modified (UTC),"
               "Last Modified (local),Last Sync'ed (UTC),Last Sync'ed (local),Flags,HR,UC,Exempt,Expire Time (UTC),"
-              "Expire Time (local),HTTP Response Header\r\n");
+              "Expire Time (local),HTTP Response Header\r\n"
+              "-1,\"http://example.com/a,b?\"\"q\"\"=1\",Deleted,C:\\cache\\a[1].htm,0,2026-12-06T21:02:48Z,local,"
+              "2026-07-01T23:59:59Z,local,,,0x00000000,0,0,0,2026-12-06T21:02:48Z,local,"
+              "\"HTTP/1.1 200 OK\r\nX: \"\"y\"\", z\"\r\n"
+              "0,http://example.com/caf\xC3\xA9/\xE2\x82\xACuro,,C:\\cache\\\xC3\xA9t\xC3\xA9.gif,4294967294,"
+              "2026-07-01T23:59:59Z,local,,,2026-12-06T21:02:48Z,local,0x00100001,3,1000,86400,2026-07-01T23:59:59Z,"
+              "local,\"line\nbreak\"\r\n");
 }
