@@ -33,13 +33,14 @@ TEST(SafeSave, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
         {"report", [&] { return ExportListingText(target.path.c_str(), listing.get()); }},
         {"csv", [&] { return ExportListingCsv(target.path.c_str(), listing.get()); }},
         {"backup", [&] { return SaveBackupFile(target.path.c_str(), listing.get(), nullptr, &outcome); }}};
-    // The file held open by another program is held here: the system refuses every process alike.
+    // The file held open by another program is held here: the system refuses every process alike. A target held
+    // or read-only is refused before any work: every write would meet the full disk.
     for (const auto& writer : writers) {
         for (DWORD failure : {ERROR_DISK_FULL, ERROR_SHARING_VIOLATION, ERROR_ACCESS_DENIED}) {
             SCOPED_TRACE(std::string(writer.first) + " failing with " + std::to_string(failure));
             ASSERT_TRUE(target.Write("old bytes"));
             writeCalls = 0;
-            SafeFileWrite = failure == ERROR_DISK_FULL ? FillUp : WriteFile;
+            SafeFileWrite = FillUp;
             HANDLE holder = failure == ERROR_SHARING_VIOLATION
                                 ? CreateFileA(target.path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL)
                                 : INVALID_HANDLE_VALUE;
