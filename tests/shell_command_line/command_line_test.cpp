@@ -153,13 +153,15 @@ TEST_F(MainWindowTest, ANightlyArchiveAndAChangeReportAgreeWithTheWindow)
         ownerDisabled = !IsWindowEnabled(window);
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });
+    ASSERT_TRUE(night.Write("old bytes"));
     Command(IDM_SAVE_BACKUP);
-    EXPECT_EQ(std::make_tuple(requests.back(), ownerDisabled, night.Read().substr(0, 14)),
-              std::make_tuple("Cache Backup Files|cbf|.cbf", true, std::string("QZTIFARCHIVE1", 14)));
+    WIN32_FIND_DATAA found;
+    EXPECT_EQ(std::make_tuple(requests.back(), ownerDisabled, night.Read(),
+                              FindFirstFileA((night.path + "*.tmp").c_str(), &found)),
+              std::make_tuple("Cache Backup Files|cbf|.cbf", true, std::string("old bytes"), INVALID_HANDLE_VALUE));
     ASSERT_TRUE(DeleteFileA(keep.c_str()));
-    std::string before = night.Read();
     Command(IDM_SAVE_BACKUP);
-    EXPECT_NE(night.Read(), before);
+    EXPECT_EQ(night.Read().substr(0, 14), std::string("QZTIFARCHIVE1", 14));
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[1].caption + " | " + shown[2].text.substr(0, 40), "Save Cache Backup | 1 of the 5 entries saved are without the");
     answer = csv.path;
