@@ -1,28 +1,9 @@
 // The command line for scripts, the comparison it shares with "Compare with Backup File...", and the window's saves.
-#include <windows.h>
-#include <wininet.h>
-#include <map>
 #include <sstream>
-#include "app_state.h"
-#include "backup_builder.h"
-#include "cache_seed.h"
 #include "command_line.h"
-#include "error_text.h"
-#include "resource.h"
-#include "settings_key.h"
 #include "window_fixture.h"
 
 namespace {
-
-const std::string Site = "http://www.example.com/";
-typedef std::map<std::string, std::string> StatusMap;
-
-std::string SystemText(DWORD code)
-{
-    char text[ERROR_TEXT_BYTES];
-    SystemErrorText(code, text);
-    return text;
-}
 
 // Windows made by this thread (a hook), or standing top-level windows of the started program's process.
 int windowsMade = 0;
@@ -75,10 +56,8 @@ RunResult RunSwitches(std::vector<std::string> arguments, bool asProgram = false
     UnhookWindowsHookEx(hook);
     CloseHandle(start.hStdOutput);
     CloseHandle(start.hStdError);
-    std::vector<BYTE> stored;
-    DWORD type;
     EXPECT_EQ(windowsMade, 0);
-    EXPECT_FALSE(GetSetting("Window Metrics", &stored, &type));
+    EXPECT_FALSE(HasSetting("Window Metrics"));
     return {run.exitCode, output.Read(), errors.Read()};
 }
 
@@ -90,25 +69,6 @@ StatusMap ReportStatuses(const std::string& report)
     for (std::string line; std::getline(lines, line);)
         statuses[line.substr(line.find("dy ") + 3, line.size() - line.find("dy ") - 4)] = line.substr(6, line.find(' ', 6) - 6);
     return statuses;
-}
-
-// The file dialogs give back `answer`; each request is noted as "filter|default extension|start name".
-std::string answer;
-std::vector<std::string> requests;
-BOOL WINAPI AnswerFileDialog(LPOPENFILENAMEA request)
-{
-    requests.push_back(std::string(request->lpstrFilter) + "|" + (request->lpstrDefExt ? request->lpstrDefExt : "-") +
-                       "|" + request->lpstrFile);
-    lstrcpynA(request->lpstrFile, answer.c_str(), request->nMaxFile);
-    return TRUE;
-}
-
-std::string Seed(const std::string& name)
-{
-    SeedEntry entry;
-    entry.url = Site + name;
-    entry.content = "content of " + name;
-    return SeedCacheEntry(entry);
 }
 
 }  // namespace
@@ -134,19 +94,12 @@ TEST_F(MainWindowTest, ANightlyArchiveAndAChangeReportAgreeWithTheWindow)
                                                           {Site + "counters.htm", "Chngd"}}));
 
     ASSERT_TRUE(Open());
-    g_app.openFileDialog = g_app.saveFileDialog = AnswerFileDialog;
     answer = night.path;
     Command(IDM_COMPARE_BACKUP);
-    auto cells = [](int column) {
-        StatusMap byUrl;
-        for (int row = 0; row < RowCount(); row++)
-            byUrl[Cell(row, 1)] = Cell(row, column);
-        return byUrl;
-    };
-    EXPECT_EQ(cells(2), (StatusMap{{Site + "keep.htm", ""}, {Site + "new.htm", "Added"}, {Site + "gone.htm", "Deleted"},
+    EXPECT_EQ(Cells(), (StatusMap{{Site + "keep.htm", ""}, {Site + "new.htm", "Added"}, {Site + "gone.htm", "Deleted"},
                                    {Site + "visit.htm", "Rvst'd"}, {Site + "update.htm", "Updated"},
                                    {Site + "counters.htm", "Chnged"}}));
-    EXPECT_EQ(cells(3)[Site + "keep.htm"], keep);
+    EXPECT_EQ(Cells(3)[Site + "keep.htm"], keep);
 
     bool ownerDisabled = false;
     actions.push_back([&](HWND dialog) {

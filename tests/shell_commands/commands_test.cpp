@@ -1,48 +1,16 @@
 // The commands end to end on the real window: rescans, backup files and the report, rows, settings.
 #include <string.h>
-#include <map>
-#include <windows.h>
-#include <wininet.h>
-#include "app_state.h"
-#include "backup_builder.h"
-#include "cache_seed.h"
 #include "heap.h"
 #include "list_view.h"
 #include "listing_builder.h"
 #include "open_entry.h"
-#include "resource.h"
-#include "settings_key.h"
-#include "startup.h"
 #include "window_fixture.h"
 
 namespace {
 
-const std::string Site = "http://www.example.com/", Cookie = "Cookie:user@example.com/";
-typedef std::map<std::string, std::string> StatusMap;
-std::string answer;                     // the name the next file dialog gives back; empty: the user cancels
-std::vector<std::string> shellCalls;    // "verb file [parameters] show n"
-
-BOOL WINAPI AnswerFileDialog(LPOPENFILENAMEA request)
-{
-    lstrcpynA(request->lpstrFile, answer.c_str(), request->nMaxFile);
-    return !answer.empty();
-}
-
-HINSTANCE WINAPI RecordShellExecute(HWND, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR, INT show)
-{
-    shellCalls.push_back(std::string(verb) + " " + file + (parameters ? " [" + std::string(parameters) + "]" : "") +
-                         " show " + std::to_string(show));
-    return (HINSTANCE)33;
-}
+const std::string Cookie = "Cookie:user@example.com/";
 
 HRESULT WINAPI RefusePdf(LPCWSTR extension) { return lstrcmpiW(extension, L".pdf") == 0; }   // the danger check
-
-std::string SystemText(DWORD code)
-{
-    char text[256] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code, 0, text, sizeof(text), NULL);
-    return std::string(text, strcspn(text, "\r\n"));
-}
 
 // A backup file of entries (URL, size, type) seen on 1 March 2005 and each following day.
 std::string BackupFile(const std::vector<std::tuple<std::string, int, DWORD>>& entries)
@@ -63,25 +31,10 @@ struct MadeFile : TempFile {
 
 struct CommandTest : MainWindowTest {
     HeapFailureGuard heapGuard;
-    void SetUp() override { MainWindowTest::SetUp(), answer.clear(), shellCalls.clear(); }
-    static HWND OpenWindow()
-    {
-        Open();
-        g_app.openFileDialog = g_app.saveFileDialog = AnswerFileDialog;
-        g_app.shellExecute = RecordShellExecute;
-        return window;
-    }
     static void FailHeapUntilTheNextBox()
     {
         actions.push_back([](HWND box) { FailHeapAfter(-1), PostMessageA(box, WM_COMMAND, IDOK, 0); });
         FailHeapAfter(0);
-    }
-    static StatusMap Statuses(int column = 2)
-    {
-        StatusMap cells;
-        for (int row = 0; row < RowCount(); row++)
-            cells[Cell(row, 1).empty() ? Cell(row, 3) : Cell(row, 1)] = Cell(row, column);
-        return cells;
     }
 };
 
@@ -92,24 +45,24 @@ struct CommandTest : MainWindowTest {
 TEST_F(CommandTest, RescansMarkWhatHappenedToEveryRow)
 {
     PutDwordSetting("Include Strays", 1);
-    std::string keep = SeedCacheEntry({Site + "keep.htm"}), folder = keep.substr(0, keep.rfind('\\') + 1);
+    std::string keep = Seed("keep.htm"), folder = keep.substr(0, keep.rfind('\\') + 1);
     for (const char* name : {"gone.htm", "visit.htm", "update.htm", "counters.htm", "move.htm"})
-        ASSERT_NE(SeedCacheEntry({Site + name}), "") << name;
+        ASSERT_NE(Seed(name), "") << name;
     MadeFile finished(folder + "finished.bin");
     FailHeapUntilTheNextBox();
-    ASSERT_TRUE(OpenWindow());
+    ASSERT_TRUE(Open());
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, "Error during initial cache read");
     EXPECT_EQ(RowCount(), 0);
     Command(IDM_SCAN_CACHE);
 
-    ASSERT_NE(SeedCacheEntry({Site + "new.htm"}), "");
+    ASSERT_NE(Seed("new.htm"), "");
     ASSERT_TRUE(DeleteUrlCacheEntryA((Site + "gone.htm").c_str()));
     FILETIME later = MakeFileTime(2031, 5, 6, 7, 8, 9);
     ASSERT_TRUE(SetCacheEntryTimes(Site + "visit.htm", &later, NULL, NULL));
     ASSERT_TRUE(SetCacheEntryTimes(Site + "update.htm", NULL, &later, NULL));
     ASSERT_TRUE(SetCacheEntryCounters(Site + "counters.htm", 9, 0));
-    ASSERT_NE(SeedCacheEntry({Site + "move.htm"}), "");
+    ASSERT_NE(Seed("move.htm"), "");
     ASSERT_TRUE(CommitUrlCacheEntryA((Site + "finished.bin").c_str(), finished.path.c_str(), {}, {}, NORMAL_ENTRY,
                                      NULL, 0, NULL, NULL));
     MadeFile stray(folder + "stray.dat");
@@ -118,17 +71,17 @@ TEST_F(CommandTest, RescansMarkWhatHappenedToEveryRow)
                          {Site + "update.htm", "Updated"}, {Site + "counters.htm", "Chnged"},
                          {Site + "move.htm", "Moved"}, {Site + "finished.bin", "Finished"}, {Site + "new.htm", "Added"},
                          {stray.path, "Added"}};
-    EXPECT_EQ(Statuses(), scanned);
+    EXPECT_EQ(Cells(), scanned);
     const std::string totals = "CurSize: 32768   Amt added: 8192   Amt Del'd: 4096   NumEntries: 7   ClusterSize: 4096";
     EXPECT_EQ(StatusText(0), totals);
     EXPECT_EQ(StatusText(1), "Size of strays: 4096   NumStrays: 1");
 
-    ASSERT_NE(SeedCacheEntry({Site + "other.htm"}), "");
+    ASSERT_NE(Seed("other.htm"), "");
     shown.clear();
     for (UINT command : {IDM_SCAN_CACHE, IDM_REMOVE_DELETIONS}) {
         FailHeapUntilTheNextBox();
         Command(command);
-        EXPECT_EQ(Statuses(), scanned);
+        EXPECT_EQ(Cells(), scanned);
         EXPECT_EQ(StatusText(0), totals);
     }
     ASSERT_EQ(shown.size(), 2u);
@@ -136,7 +89,7 @@ TEST_F(CommandTest, RescansMarkWhatHappenedToEveryRow)
     EXPECT_EQ(shown[1].text, "Couldn't remove the deleted rows.\n\n" + SystemText(ERROR_NOT_ENOUGH_MEMORY));
     Command(IDM_REMOVE_DELETIONS);
     scanned.erase(Site + "gone.htm");
-    EXPECT_EQ(Statuses(), scanned);
+    EXPECT_EQ(Cells(), scanned);
 
     // Strays off: their rows leave. Cookies just on: new rows show no status, are not counted as added.
     ASSERT_NE(SeedCacheEntry({Cookie, "x", COOKIE_ENTRY}), "");
@@ -148,11 +101,11 @@ TEST_F(CommandTest, RescansMarkWhatHappenedToEveryRow)
         row.second = "";
     scanned.erase(stray.path);
     scanned[Site + "other.htm"] = scanned[Cookie] = "";
-    EXPECT_EQ(Statuses(), scanned);
+    EXPECT_EQ(Cells(), scanned);
     EXPECT_EQ(StatusText(0), "CurSize: 32768   Amt added: 0   Amt Del'd: 0   NumEntries: 9   ClusterSize: 4096");
     Command(IDM_INCLUDE_COOKIES);
     Command(IDM_SCAN_CACHE);
-    EXPECT_EQ(Statuses().count(Cookie), 0u);
+    EXPECT_EQ(Cells().count(Cookie), 0u);
     EXPECT_EQ(shown.size(), 2u);
 }
 
@@ -161,9 +114,9 @@ TEST_F(CommandTest, RescansMarkWhatHappenedToEveryRow)
 TEST_F(CommandTest, BackupFilesAndTheReport)
 {
     PutDwordSetting("Include Strays", 1);
-    ASSERT_NE(SeedCacheEntry({Site + "a.htm"}), "");
-    ASSERT_NE(SeedCacheEntry({Site + "b.htm"}), "");
-    ASSERT_TRUE(OpenWindow());
+    ASSERT_NE(Seed("a.htm"), "");
+    ASSERT_NE(Seed("b.htm"), "");
+    ASSERT_TRUE(Open());
     TempFile first("brindlewick first.cbf"), notes("brindlewick notes.cbf"), report("brindlewick report.txt");
     ASSERT_TRUE(first.Write(BackupFile({{Cookie, 1, COOKIE_ENTRY}, {Site + "a.htm", 20480, 1},
                                         {Site + "old.htm", 5000, 1}})));
@@ -181,9 +134,9 @@ TEST_F(CommandTest, BackupFilesAndTheReport)
                                  "    0        100001   0      1 2005/03/01 0:00.00    0dy " + Cookie + "\r\n");
 
     Command(IDM_SCAN_CACHE);
-    EXPECT_EQ(Statuses(), (StatusMap{{Site + "a.htm", ""}, {Site + "b.htm", "Added"}, {Site + "old.htm", "Deleted"},
+    EXPECT_EQ(Cells(), (StatusMap{{Site + "a.htm", ""}, {Site + "b.htm", "Added"}, {Site + "old.htm", "Deleted"},
                                      {Cookie, "Deleted"}}));
-    StatusMap before = Statuses();
+    StatusMap before = Cells();
 
     ASSERT_TRUE(notes.Write("These are notes, not a cache backup file."));
     const std::string load = "Couldn't load the cache backup file", save = "Couldn't save the listing as";
@@ -203,7 +156,7 @@ TEST_F(CommandTest, BackupFilesAndTheReport)
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].text, f.what + " \"" + f.path + "\".\n\n" + SystemText(f.reason));
         EXPECT_EQ(cursor, LoadCursorA(NULL, (LPCSTR)IDC_ARROW));
-        EXPECT_EQ(Statuses(), before);
+        EXPECT_EQ(Cells(), before);
         EXPECT_EQ(StatusText(0), totals);
     }
 }
@@ -212,7 +165,7 @@ TEST_F(CommandTest, BackupFilesAndTheReport)
 // list, any case, or the system's check), else by the open command; a double-click and Enter open it.
 TEST_F(CommandTest, RowsOfALargeListingShowTheirEntriesAndOpenTheirFiles)
 {
-    ASSERT_TRUE(OpenWindow());
+    ASSERT_TRUE(Open());
     g_app.system.dangerCheck = RefusePdf;
     struct Row { std::string file; bool opens, quoted; };
     std::vector<Row> rows = {

@@ -3,7 +3,7 @@
 #include <string>
 #include "app_state.h"
 #include "settings.h"
-#include "settings_key.h"
+#include "window_fixture.h"
 
 // A place is taken only when at least 200 x 100 with 20 of its top 30 rows on the screen across 100 pixels;
 // a width above 4,096 pixels, like a negative one, becomes the column's default (Entry # 52, URL 300).

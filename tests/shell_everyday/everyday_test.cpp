@@ -1,36 +1,16 @@
-#include <windows.h>
+// The everyday use of the real window: Find, Show Changes Only, the selection, the row menu, Properties, shortcuts.
 #include <string.h>
 #include <algorithm>
-#include <commctrl.h>
-#include <map>
 #include <regex>
-#include <wininet.h>
-#include "app_state.h"
 #include "columns.h"
-#include "backup_builder.h"
-#include "cache_seed.h"
-#include "resource.h"
-#include "settings_key.h"
-#include "startup.h"
 #include "window_fixture.h"
 
 namespace {
 
-typedef std::vector<std::string> Texts;
-const std::string Site = "http://www.example.com/";
-std::string saveAnswer;     // the path the save dialog gives back
-Texts shellCalls;           // "file parameters"
 std::string menuItems;      // the row menu as it opened: its captions, "-" before a grayed one
 std::vector<UINT> shortcuts;    // commands that came from the accelerator table
 Texts statusTexts;          // the texts of status bar part 0, in order
 WNDPROC frameProc, statusProc;
-
-BOOL WINAPI AnswerSave(LPOPENFILENAMEA request) { return !!lstrcpynA(request->lpstrFile, saveAnswer.c_str(), 512); }
-HINSTANCE WINAPI RecordShell(HWND, LPCSTR, LPCSTR file, LPCSTR parameters, LPCSTR, INT)
-{
-    shellCalls.push_back(std::string(file) + (parameters ? " " + std::string(parameters) : ""));
-    return (HINSTANCE)33;
-}
 
 // On the main window: notes the row menu's items when it opens and closes it again, notes and swallows
 // shortcut commands. On the status bar: notes the texts of part 0.
@@ -56,11 +36,6 @@ LRESULT CALLBACK Watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return CallWindowProcA(frameProc, window, message, wParam, lParam);
 }
 
-std::string Seed(const std::string& name, const std::string& header = "", const std::string& extension = "")
-{
-    return SeedCacheEntry({Site + name, "x", NORMAL_ENTRY, header, {0, 0}, {0, 0}, extension});
-}
-
 // "CF_TEXT|CF_UNICODETEXT", the second converted to the ANSI code page; then the clipboard is emptied.
 std::string TakeClipboard()
 {
@@ -75,16 +50,13 @@ std::string TakeClipboard()
     return texts;
 }
 
-// The real window with the save dialog and the shell call answered, the frame and the status bar watched.
+// The real window with the frame and the status bar watched.
 struct EverydayTest : MainWindowTest {
     static HWND OpenWindow()
     {
-        shellCalls.clear();
         shortcuts.clear();
         if (!Open())
             return NULL;
-        g_app.saveFileDialog = AnswerSave;
-        g_app.shellExecute = RecordShell;
         frameProc = (WNDPROC)SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)Watch);
         statusProc = (WNDPROC)SetWindowLongPtrA(g_app.statusBar, GWLP_WNDPROC, (LONG_PTR)Watch);
         return window;
@@ -198,11 +170,11 @@ TEST_F(EverydayTest, ShowChangesOnlyShowsTheChangedRowsAndTheirCount)
     EXPECT_EQ(Parts(), (Texts{totals[0], totals[1], "Showing 3 of 4"}));
     Select(1);
     Command(IDM_OPEN_ENTRY);
-    EXPECT_EQ(shellCalls, Texts{added});
+    EXPECT_EQ(shellCalls, Texts{"open " + added + " show 5"});
     ClickHeader(1);
     EXPECT_EQ(Rows(), (Texts{"gone.htm Deleted", "new.htm Added", "visit.htm Rvst'd"}));
     TempFile report("brindlewick everyday.txt");
-    saveAnswer = report.path;
+    answer = report.path;
     Command(IDM_SAVE_LISTING);
     std::string lines = report.Read();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2 + 4);
@@ -287,11 +259,11 @@ TEST_F(EverydayTest, RowMenuActsOnTheRowOrGraysWhatDoesNotApply)
     std::string cells;
     for (int column = 0; column < COLUMN_COUNT; column++)
         cells += Cell(row, column) + (column < COLUMN_COUNT - 1 ? "\t" : "\r\n");
-    saveAnswer = copy.path;
+    answer = copy.path;
     const struct { UINT command; std::string clipboard, shell, copied; } items[] = {
         {IDM_COPY_URL, url + "|" + url, "", "old"}, {IDM_COPY_LOCAL_FILE, file + "|" + file, "", "old"},
-        {IDM_COPY_ROW, cells + "|" + cells, "", "old"}, {IDM_OPEN_ENTRY, "|", file, "old"},
-        {IDM_OPEN_CONTAINING_FOLDER, "|", "explorer.exe /select,\"" + file + "\"", "old"},
+        {IDM_COPY_ROW, cells + "|" + cells, "", "old"}, {IDM_OPEN_ENTRY, "|", "open " + file + " show 5", "old"},
+        {IDM_OPEN_CONTAINING_FOLDER, "|", "open explorer.exe [/select,\"" + file + "\"] show 1", "old"},
         {IDM_SAVE_CACHED_FILE, "|", "", "x"}};
     for (const auto& item : items) {
         SCOPED_TRACE(item.command);

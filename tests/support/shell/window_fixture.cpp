@@ -1,16 +1,62 @@
 #include "window_fixture.h"
 #include <string.h>
-#include <commctrl.h>
-#include "app_state.h"
-#include "cache_seed.h"
 #include "main_window.h"
-#include "resource.h"
-#include "settings_key.h"
-#include "startup.h"
 
 HWND MainWindowTest::window = NULL;
 std::vector<ShownWindow> MainWindowTest::shown;
 std::deque<std::function<void(HWND)>> MainWindowTest::actions;
+std::string MainWindowTest::answer;
+Texts MainWindowTest::requests, MainWindowTest::shellCalls;
+static const char* const Key = "Software\\Tallowmere\\Brindlewick";
+
+std::string Seed(const std::string& name, const std::string& header, const std::string& extension)
+{
+    return SeedCacheEntry({Site + name, "x", NORMAL_ENTRY, header, {0, 0}, {0, 0}, extension});
+}
+
+std::string SystemText(DWORD code)
+{
+    char text[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code, 0, text, sizeof(text), NULL);
+    return std::string(text, strcspn(text, "\r\n"));
+}
+
+void ClearSettingsKey()
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, Key);
+    RegDeleteKeyA(HKEY_CURRENT_USER, Key);
+}
+
+void PutSetting(const char* name, DWORD type, const void* data, DWORD size)
+{
+    RegSetKeyValueA(HKEY_CURRENT_USER, Key, name, type, data, size);
+}
+
+void PutDwordSetting(const char* name, DWORD value)
+{
+    PutSetting(name, REG_DWORD, &value, sizeof(value));
+}
+
+bool HasSetting(const char* name)
+{
+    return RegGetValueA(HKEY_CURRENT_USER, Key, name, RRF_RT_ANY, NULL, NULL, NULL) == ERROR_SUCCESS;
+}
+
+static BOOL WINAPI AnswerFileDialog(LPOPENFILENAMEA request)
+{
+    MainWindowTest::requests.push_back(std::string(request->lpstrFilter) + "|" +
+                                       (request->lpstrDefExt ? request->lpstrDefExt : "-") + "|" + request->lpstrFile);
+    lstrcpynA(request->lpstrFile, MainWindowTest::answer.c_str(), request->nMaxFile);
+    return !MainWindowTest::answer.empty();
+}
+
+static HINSTANCE WINAPI RecordShellCall(HWND, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR, INT show)
+{
+    MainWindowTest::shellCalls.push_back(std::string(verb) + " " + file +
+                                         (parameters ? " [" + std::string(parameters) + "]" : "") + " show " +
+                                         std::to_string(show));
+    return (HINSTANCE)33;
+}
 
 static std::string WindowText(HWND window)
 {
@@ -40,7 +86,7 @@ static LRESULT CALLBACK AnswerModalWindows(int code, WPARAM wParam, LPARAM lPara
 void MainWindowTest::SetUp()
 {
     ClearUrlCache(), ClearSettingsKey();
-    shown.clear(), actions.clear();
+    shown.clear(), actions.clear(), answer.clear(), requests.clear(), shellCalls.clear();
 }
 
 void MainWindowTest::TearDown()
@@ -54,6 +100,8 @@ HWND MainWindowTest::Open()
     static HHOOK hook = SetWindowsHookExA(WH_CBT, AnswerModalWindows, NULL, GetCurrentThreadId());
     EXPECT_NE(hook, nullptr);
     window = StartUp(GetModuleHandleA(NULL), SW_SHOWNORMAL);
+    g_app.openFileDialog = g_app.saveFileDialog = AnswerFileDialog;
+    g_app.shellExecute = RecordShellCall;
     return window;
 }
 
@@ -88,11 +136,19 @@ std::string MainWindowTest::Cell(int row, int column)
     return text;
 }
 
-std::vector<std::string> MainWindowTest::Column(int column)
+Texts MainWindowTest::Column(int column)
 {
-    std::vector<std::string> cells;
+    Texts cells;
     for (int row = 0; row < RowCount(); row++)
         cells.push_back(Cell(row, column));
+    return cells;
+}
+
+StatusMap MainWindowTest::Cells(int column)
+{
+    StatusMap cells;
+    for (int row = 0; row < RowCount(); row++)
+        cells[Cell(row, 1).empty() ? Cell(row, 3) : Cell(row, 1)] = Cell(row, column);
     return cells;
 }
 

@@ -1,14 +1,37 @@
 // The real main window in the test process: started as the program starts it, read back from its
-// controls, its modal windows answered, ended in order. One per process: window and logs are shared.
+// controls, its modal windows, file dialogs and shell calls answered, ended in order. One per process:
+// window and logs are shared. Also the program's registry key in the test prefix's real registry.
 #ifndef BRINDLEWICK_TEST_WINDOW_FIXTURE_H
 #define BRINDLEWICK_TEST_WINDOW_FIXTURE_H
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
+#include "app_state.h"
+#include "backup_builder.h"
+#include "cache_seed.h"
+#include "resource.h"
+#include "startup.h"
+
+typedef std::vector<std::string> Texts;
+typedef std::map<std::string, std::string> StatusMap;
+const std::string Site = "http://www.example.com/";
+
+// Seeds the entry Site + name with the content "x"; gives its local file, or "" when WinINet refused.
+std::string Seed(const std::string& name, const std::string& header = "", const std::string& extension = "");
+// The system's sentence for an error code, up to its line break.
+std::string SystemText(DWORD code);
+
+// Deletes the key with all its values; writes one value, creating the key when needed; tells whether one is there.
+void ClearSettingsKey();
+void PutSetting(const char* name, DWORD type, const void* data, DWORD size);
+void PutDwordSetting(const char* name, DWORD value);
+bool HasSetting(const char* name);
 
 // A message box or dialog as it first became active.
 struct ShownWindow {
@@ -21,12 +44,16 @@ struct MainWindowTest : ::testing::Test {
     static std::vector<ShownWindow> shown;
     // Run in order for the next modal windows; one with none left gets OK.
     static std::deque<std::function<void(HWND)>> actions;
+    // The file dialogs give back `answer` (empty: the user cancels) and note each request as
+    // "filter|default extension|start name"; shell calls are noted as "verb file [parameters] show n".
+    static std::string answer;
+    static Texts requests, shellCalls;
 
-    // An empty cache, no settings key, no modal window noted.
+    // An empty cache, no settings key, nothing noted.
     void SetUp() override;
     void TearDown() override;
 
-    // Start-up up to the message loop, the first scan included.
+    // Start-up up to the message loop, the first scan included; then the dialogs and the shell are answered.
     static HWND Open();
     // Destroys the window if it stands, lets the quit message through, frees what start-up made.
     static void Close();
@@ -35,7 +62,9 @@ struct MainWindowTest : ::testing::Test {
 
     static int RowCount();
     static std::string Cell(int row, int column);
-    static std::vector<std::string> Column(int column);
+    static Texts Column(int column);
+    // The column's cell of each row by its URL (a stray's by its local file).
+    static StatusMap Cells(int column = 2);
     static std::string StatusText(int part);
     // What the main window answers to a header click on the column.
     static void ClickHeader(int column);
