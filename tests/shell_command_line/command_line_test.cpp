@@ -1,17 +1,11 @@
 // The command line for scripts, the comparison it shares with "Compare with Backup File...", and the window's saves.
 #include <sstream>
-#include "command_line.h"
 #include "window_fixture.h"
 
 namespace {
 
-// Windows made by this thread (a hook), or standing top-level windows of the started program's process.
+// Standing top-level windows of the started program's process.
 int windowsMade = 0;
-LRESULT CALLBACK CountWindows(int code, WPARAM wParam, LPARAM lParam)
-{
-    windowsMade += code == HCBT_CREATEWND;
-    return CallNextHookEx(NULL, code, wParam, lParam);
-}
 BOOL CALLBACK CountWindowsOf(HWND window, LPARAM process)
 {
     DWORD owner = 0;
@@ -22,9 +16,9 @@ BOOL CALLBACK CountWindowsOf(HWND window, LPARAM process)
 
 struct RunResult { int exitCode; std::string output, errors; };
 
-// Runs the switches in this process, or with `asProgram` as the program started by a script, with both outputs in
-// files. No window may appear and no setting be written.
-RunResult RunSwitches(std::vector<std::string> arguments, bool asProgram = false)
+// Runs the program with the switches as a script does, both outputs in files, watching it while it runs: no window
+// may appear and no setting be written.
+RunResult RunSwitches(const std::vector<std::string>& arguments)
 {
     TempFile output("brindlewick stdout.txt"), errors("brindlewick stderr.txt");
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
@@ -35,30 +29,24 @@ RunResult RunSwitches(std::vector<std::string> arguments, bool asProgram = false
     char self[MAX_PATH];
     std::string line(self, GetModuleFileNameA(NULL, self, MAX_PATH));
     line = "\"" + line.substr(0, line.rfind('\\')) + "\\..\\brindlewick.exe\"";
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(&argument[0]), line += " \"" + argument + "\"";
-    HHOOK hook = SetWindowsHookExA(WH_CBT, CountWindows, NULL, GetCurrentThreadId());
+    for (const std::string& argument : arguments)
+        line += " \"" + argument + "\"";
     windowsMade = 0;
-    RunResult run = {-1, "", ""};
+    DWORD exitCode = 0xFFFFFFFF;
     PROCESS_INFORMATION process;
-    if (!asProgram) {
-        run.exitCode = RunCommandLine((int)argv.size(), argv.data(), start.hStdOutput,
-                                      start.hStdError);
-    } else if (CreateProcessA(NULL, &line[0], NULL, NULL, TRUE, 0, NULL, NULL, &start, &process)) {
+    if (CreateProcessA(NULL, &line[0], NULL, NULL, TRUE, 0, NULL, NULL, &start, &process)) {
         for (DWORD began = GetTickCount(); WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT &&
                                            GetTickCount() - began < 60000;)
-            EnumWindows(CountWindowsOf, process.dwProcessId);   // while it runs
-        GetExitCodeProcess(process.hProcess, (DWORD*)&run.exitCode);
+            EnumWindows(CountWindowsOf, process.dwProcessId);
+        GetExitCodeProcess(process.hProcess, &exitCode);
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
     }
-    UnhookWindowsHookEx(hook);
     CloseHandle(start.hStdOutput);
     CloseHandle(start.hStdError);
     EXPECT_EQ(windowsMade, 0);
     EXPECT_FALSE(HasSetting("Window Metrics"));
-    return {run.exitCode, output.Read(), errors.Read()};
+    return {(int)exitCode, output.Read(), errors.Read()};
 }
 
 // URL -> status word of every line of a report.
@@ -135,23 +123,23 @@ TEST_F(MainWindowTest, EveryUsageAndFailureExitsWithItsCode)
     TempFile notes("brindlewick notes.cbf");
     ASSERT_TRUE(notes.Write("These are notes, not a cache backup file."));
     const std::string missing = notes.path + ".missing", noFolder = "C:\\no such folder\\report.txt";
-    const struct { std::vector<std::string> arguments; bool asProgram; int exitCode; std::string output, error; } cases[] = {
-        {{"/?"}, false, 0, "Usage: brindlewick [/since FILE.cbf]", ""},
-        {{"/report", "-", "/bogus"}, true, 1, "", "Unknown switch: /bogus\r\n\r\nUsage:"},
-        {{"/report"}, false, 1, "", "/report needs a file name.\r\n\r\nUsage:"},
-        {{"/csv", "/changed"}, false, 1, "", "/csv needs a file name."},
-        {{"/changed", "/strays"}, false, 1, "", "Nothing to write: give /report, /csv or /backup."},
-        {{"/backup", "-"}, false, 1, "", "/backup needs a file name: a backup file cannot go to standard output."},
-        {{"/since", missing, "/report", "-"}, false, 2, "",
+    const struct { std::vector<std::string> arguments; int exitCode; std::string output, error; } cases[] = {
+        {{"/?"}, 0, "Usage: brindlewick [/since FILE.cbf]", ""},
+        {{"/report", "-", "/bogus"}, 1, "", "Unknown switch: /bogus\r\n\r\nUsage:"},
+        {{"/report"}, 1, "", "/report needs a file name.\r\n\r\nUsage:"},
+        {{"/csv", "/changed"}, 1, "", "/csv needs a file name."},
+        {{"/changed", "/strays"}, 1, "", "Nothing to write: give /report, /csv or /backup."},
+        {{"/backup", "-"}, 1, "", "/backup needs a file name: a backup file cannot go to standard output."},
+        {{"/since", missing, "/report", "-"}, 2, "",
          "Couldn't read the cache backup file \"" + missing + "\": " + SystemText(ERROR_FILE_NOT_FOUND) + "\r\n"},
-        {{"/since", notes.path, "/report", "-"}, false, 2, "",
+        {{"/since", notes.path, "/report", "-"}, 2, "",
          "Couldn't read the cache backup file \"" + notes.path + "\": " + SystemText(ERROR_INVALID_DATA) + "\r\n"},
-        {{"/report", noFolder, "/csv", "-"}, false, 2, "\xEF\xBB\xBF",    // the CSV is written after the failure
+        {{"/report", noFolder, "/csv", "-"}, 2, "\xEF\xBB\xBF",    // the CSV is written after the failure
          "Couldn't write \"" + noFolder + "\": " + SystemText(ERROR_PATH_NOT_FOUND) + "\r\n"},
-        {{"/report", "-"}, true, 0, "Index Status Flags  HR   Size     Last Access     Exmpt URL\r\n", ""}};
+        {{"/report", "-"}, 0, "Index Status Flags  HR   Size     Last Access     Exmpt URL\r\n", ""}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments[0] + " " + (c.arguments.size() > 1 ? c.arguments[1] : ""));
-        RunResult run = RunSwitches(c.arguments, c.asProgram);
+        RunResult run = RunSwitches(c.arguments);
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_EQ(run.output.substr(0, c.output.size()), c.output);
         EXPECT_EQ(run.errors.substr(0, c.error.size()), c.error);
