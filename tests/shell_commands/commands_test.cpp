@@ -226,9 +226,7 @@ TEST_F(CommandTest, RowsOfALargeListingShowTheirEntriesAndOpenTheirFiles)
     RECT place = {LVIR_BOUNDS, 0, 0, 0};
     SendMessageA(g_app.listView, LVM_GETITEMRECT, 2, (LPARAM)&place);
     SendMessageA(g_app.listView, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(place.left + 10, place.top + 2));
-    LVITEMA state = {};
-    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(g_app.listView, LVM_SETITEMSTATE, 1, (LPARAM)&state);
+    Select(1);
     SendMessageA(g_app.listView, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(shellCalls, (std::vector<std::string>{"open C:\\my c\\a b.gif show 5", "open C:\\c\\page[1].htm show 5"}));
     std::swap(g_app.mainListing, *hand.get());

@@ -1,6 +1,5 @@
 // The everyday use of the real window: Find, Show Changes Only, the selection, the row menu, Properties, shortcuts.
 #include <string.h>
-#include <algorithm>
 #include <regex>
 #include "columns.h"
 #include "window_fixture.h"
@@ -61,20 +60,6 @@ struct EverydayTest : MainWindowTest {
         statusProc = (WNDPROC)SetWindowLongPtrA(g_app.statusBar, GWLP_WNDPROC, (LONG_PTR)Watch);
         return window;
     }
-    static int Selected() { return (int)SendMessageA(g_app.listView, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED); }
-    static int RowOf(const std::string& url)
-    {
-        Texts urls = Column(1);
-        return (int)(std::find(urls.begin(), urls.end(), url) - urls.begin());
-    }
-    // Selects the row as a click does, or with -1 clears the selection.
-    static void Select(int row)
-    {
-        LVITEMA state = {};
-        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        state.state = row < 0 ? 0 : state.stateMask;
-        SendMessageA(g_app.listView, LVM_SETITEMSTATE, row, (LPARAM)&state);
-    }
     // Each row as "<URL after the site> <status>", and the texts of the status bar's parts.
     static Texts Rows()
     {
@@ -107,8 +92,9 @@ struct EverydayTest : MainWindowTest {
 }  // namespace
 
 // Find looks in the URL, local file and header of the rows in their order, wraps around, minds case when
-// asked, and says "Not found" without moving; F3 and Shift+F3 repeat the last search from the main window.
-TEST_F(EverydayTest, FindSearchesThreeTextsAndWrapsAround)
+// asked, and says "Not found" without moving; F3 and Shift+F3 repeat the last search from the main window,
+// whose shortcuts all reach their commands.
+TEST_F(EverydayTest, FindSearchesThreeTextsAndWrapsAroundAndShortcutsWork)
 {
     ASSERT_NE(Seed("a-needle.htm"), "");
     ASSERT_NE(Seed("b.htm", "HTTP/1.1 200 OK\r\nX-Note: NEEDLE\r\n\r\n"), "");
@@ -148,6 +134,16 @@ TEST_F(EverydayTest, FindSearchesThreeTextsAndWrapsAround)
     EXPECT_EQ(Selected(), 1);
     Command(IDM_FIND_PREVIOUS);
     EXPECT_EQ(Selected(), 0);
+    // Each shortcut of the main window reaches its command through the message loop (TranslateAcceleratorA).
+    const struct { BYTE key, modifier; UINT command; } keys[] = {
+        {VK_F5, 0, IDM_SCAN_CACHE}, {'O', VK_CONTROL, IDM_LOAD_NEW_LISTING}, {'S', VK_CONTROL, IDM_SAVE_LISTING},
+        {'F', VK_CONTROL, IDM_FIND}, {VK_F3, 0, IDM_FIND_NEXT}, {VK_F3, VK_SHIFT, IDM_FIND_PREVIOUS},
+        {'H', VK_CONTROL, IDM_SHOW_CHANGES_ONLY}, {'C', VK_CONTROL, IDM_COPY_URL}, {VK_RETURN, VK_MENU, IDM_PROPERTIES}};
+    for (const auto& k : keys) {
+        shortcuts.clear();
+        PressKey(g_app.listView, k.key, k.modifier);
+        EXPECT_EQ(shortcuts, std::vector<UINT>{k.command}) << k.command;
+    }
 }
 
 // With Show Changes Only the rows and their actions are the changed entries' in order, with "Showing N of M";
@@ -189,11 +185,12 @@ TEST_F(EverydayTest, ShowChangesOnlyShowsTheChangedRowsAndTheirCount)
 }
 
 // The selected entry stays selected and in view across header clicks, rescans and Remove Deletions, until it
-// is gone; the sorted column's header carries the arrow of its direction.
-TEST_F(EverydayTest, SelectionFollowsItsEntryAndTheHeaderShowsTheSortArrow)
+// is gone; the sorted column's header carries the arrow of its direction. A scan of thousands of entries shows
+// how many it has read in status bar part 0, then the totals.
+TEST_F(EverydayTest, SelectionFollowsItsEntryTheHeaderShowsTheSortArrowAndAScanItsProgress)
 {
-    for (int i = 0; i < 60; i++)
-        ASSERT_NE(Seed("page" + std::to_string(i) + ".htm"), "");
+    for (int i = 0; i < 3000; i++)
+        ASSERT_NE(Seed("page" + std::to_string(i) + ".htm"), "") << i;
     ASSERT_TRUE(OpenWindow());
     SetWindowPos(window, NULL, 0, 0, 700, 300, SWP_NOMOVE | SWP_NOZORDER);
     Select(RowOf(Site + "page7.htm"));
@@ -220,6 +217,14 @@ TEST_F(EverydayTest, SelectionFollowsItsEntryAndTheHeaderShowsTheSortArrow)
         EXPECT_EQ(std::make_tuple(row < 0 ? "" : Cell(row, 1), inView, arrows),
                   std::make_tuple(s.kept ? Site + "page7.htm" : "", s.kept, std::string(s.arrow)));
     }
+    statusTexts.clear();
+    Command(IDM_SCAN_CACHE);
+    ASSERT_GE(statusTexts.size(), 2u);
+    EXPECT_EQ(statusTexts.front(), "Reading cache: 256 entries");
+    for (size_t i = 1; i + 1 < statusTexts.size(); i++)
+        EXPECT_TRUE(std::regex_match(statusTexts[i], std::regex("Reading cache: \\d{1,3}(,\\d{3})? entries"))) << i;
+    EXPECT_EQ(statusTexts.back().substr(0, 9), "CurSize: ");
+    EXPECT_EQ(statusTexts.back(), StatusText(0));
 }
 
 // The row menu grays what does not apply to its row; its items copy the row's texts (CF_TEXT and
@@ -318,37 +323,4 @@ TEST_F(EverydayTest, PropertiesShowTheEntryInFullInEveryZone)
     EXPECT_EQ(fields, entry.url + "\n" + file + "\nUnchanged\n3,000 bytes (2.9 KB)\n" + local.at(zone)[0] +
                           ", 2005-01-20T08:30:00Z\n" + local.at(zone)[1] + ", 2005-07-01T12:00:00Z\nNone\n5\n0\n"
                           "600 seconds\n0x00000001: normal\nHTTP/1.1 200 OK\r\nContent-Type: text/html\r\nX-Cache: HIT\n");
-}
-
-// Each shortcut reaches its command through the message loop (TranslateAcceleratorA).
-TEST_F(EverydayTest, ShortcutsReachTheirCommandsThroughTheMessageLoop)
-{
-    ASSERT_NE(Seed("a.htm"), "");
-    ASSERT_TRUE(OpenWindow());
-    const struct { BYTE key, modifier; UINT command; } keys[] = {
-        {VK_F5, 0, IDM_SCAN_CACHE}, {'O', VK_CONTROL, IDM_LOAD_NEW_LISTING}, {'S', VK_CONTROL, IDM_SAVE_LISTING},
-        {'F', VK_CONTROL, IDM_FIND}, {VK_F3, 0, IDM_FIND_NEXT}, {VK_F3, VK_SHIFT, IDM_FIND_PREVIOUS},
-        {'H', VK_CONTROL, IDM_SHOW_CHANGES_ONLY}, {'C', VK_CONTROL, IDM_COPY_URL}, {VK_RETURN, VK_MENU, IDM_PROPERTIES}};
-    for (const auto& k : keys) {
-        SCOPED_TRACE(k.command);
-        shortcuts.clear();
-        PressKey(g_app.listView, k.key, k.modifier);
-        EXPECT_EQ(shortcuts, std::vector<UINT>{k.command});
-    }
-}
-
-// A scan of several thousand entries shows how many it has read in status bar part 0, then the totals.
-TEST_F(EverydayTest, ScanShowsHowManyEntriesItHasRead)
-{
-    for (int i = 0; i < 3000; i++)
-        ASSERT_NE(Seed("many/" + std::to_string(i) + ".gif"), "") << i;
-    ASSERT_TRUE(OpenWindow());
-    statusTexts.clear();
-    Command(IDM_SCAN_CACHE);
-    ASSERT_GE(statusTexts.size(), 2u);
-    EXPECT_EQ(statusTexts.front(), "Reading cache: 256 entries");
-    for (size_t i = 1; i + 1 < statusTexts.size(); i++)
-        EXPECT_TRUE(std::regex_match(statusTexts[i], std::regex("Reading cache: \\d{1,3}(,\\d{3})? entries"))) << i;
-    EXPECT_EQ(statusTexts.back().substr(0, 9), "CurSize: ");
-    EXPECT_EQ(statusTexts.back(), StatusText(0));
 }

@@ -1,5 +1,6 @@
 #include "window_fixture.h"
 #include <string.h>
+#include <algorithm>
 #include "main_window.h"
 
 HWND MainWindowTest::window = NULL;
@@ -111,7 +112,9 @@ void MainWindowTest::Close()
         return;
     if (IsWindow(window))
         DestroyWindow(window);
-    PumpUntilIdle();
+    MSG message;    // up to the quit message
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE) && message.message != WM_QUIT)
+        DispatchMessageA(&message);
     ShutDown();
     UnregisterClassA(MAIN_WINDOW_CLASS, GetModuleHandleA(NULL));
     window = NULL;
@@ -134,6 +137,25 @@ std::string MainWindowTest::Cell(int row, int column)
     item.iSubItem = column, item.pszText = text, item.cchTextMax = sizeof(text);
     SendMessageA(g_app.listView, LVM_GETITEMTEXTA, row, (LPARAM)&item);
     return text;
+}
+
+int MainWindowTest::Selected()
+{
+    return (int)SendMessageA(g_app.listView, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+}
+
+void MainWindowTest::Select(int row)
+{
+    LVITEMA state = {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = row < 0 ? 0 : state.stateMask;
+    SendMessageA(g_app.listView, LVM_SETITEMSTATE, row, (LPARAM)&state);
+}
+
+int MainWindowTest::RowOf(const std::string& url)
+{
+    Texts urls = Column(1);
+    return (int)(std::find(urls.begin(), urls.end(), url) - urls.begin());
 }
 
 Texts MainWindowTest::Column(int column)
@@ -166,16 +188,4 @@ void MainWindowTest::ClickHeader(int column)
     NMLISTVIEW click = {};
     click.hdr = {g_app.listView, IDC_LIST_VIEW, (UINT)LVN_COLUMNCLICK}, click.iItem = -1, click.iSubItem = column;
     SendMessageA(window, WM_NOTIFY, IDC_LIST_VIEW, (LPARAM)&click);
-}
-
-bool MainWindowTest::PumpUntilIdle()
-{
-    MSG message;
-    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT)
-            return true;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return false;
 }

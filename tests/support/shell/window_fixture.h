@@ -61,6 +61,10 @@ struct MainWindowTest : ::testing::Test {
     static bool Checked(UINT id);
 
     static int RowCount();
+    static int Selected();
+    // Selects the row as a click does, or with -1 clears the selection.
+    static void Select(int row);
+    static int RowOf(const std::string& url);
     static std::string Cell(int row, int column);
     static Texts Column(int column);
     // The column's cell of each row by its URL (a stray's by its local file).
@@ -68,8 +72,6 @@ struct MainWindowTest : ::testing::Test {
     static std::string StatusText(int part);
     // What the main window answers to a header click on the column.
     static void ClickHeader(int column);
-    // Removes and dispatches queued messages; true when the quit message came.
-    static bool PumpUntilIdle();
 };
 
 #endif
