@@ -16,6 +16,8 @@ struct TestListing {
     Listing* get() { return &listing; }
 };
 
+inline ULONGLONG Ticks(const FILETIME& time) { return ((ULONGLONG)time.dwHighDateTime << 32) | time.dwLowDateTime; }
+
 // Appends a record with the strings (null stays null), numbers 0, status 1, entry number = count.
 CacheEntry* AddEntry(Listing* listing, const char* url, const char* localFile, const char* header = nullptr);
 

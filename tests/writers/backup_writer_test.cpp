@@ -13,11 +13,6 @@
 
 namespace {
 
-ULONGLONG Ticks(const FILETIME& time)
-{
-    return ((ULONGLONG)time.dwHighDateTime << 32) | time.dwLowDateTime;
-}
-
 // Every field a backup file keeps, as one line.
 std::string Fields(const CacheEntry* e)
 {

@@ -28,11 +28,6 @@ std::string Hex(const char* text)
     return hex;
 }
 
-ULONGLONG Ticks(const FILETIME& time)
-{
-    return ((ULONGLONG)time.dwHighDateTime << 32) | time.dwLowDateTime;
-}
-
 }  // namespace
 
 TEST(CsvExport, TextsNumbersAndTimesForAParserInEveryZone)

@@ -120,16 +120,6 @@ void MainWindowTest::Close()
     window = NULL;
 }
 
-bool MainWindowTest::Checked(UINT id)
-{
-    return (GetMenuState(GetMenu(window), id, MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
-
-int MainWindowTest::RowCount()
-{
-    return (int)SendMessageA(g_app.listView, LVM_GETITEMCOUNT, 0, 0);
-}
-
 std::string MainWindowTest::Cell(int row, int column)
 {
     char text[512] = "";
@@ -137,11 +127,6 @@ std::string MainWindowTest::Cell(int row, int column)
     item.iSubItem = column, item.pszText = text, item.cchTextMax = sizeof(text);
     SendMessageA(g_app.listView, LVM_GETITEMTEXTA, row, (LPARAM)&item);
     return text;
-}
-
-int MainWindowTest::Selected()
-{
-    return (int)SendMessageA(g_app.listView, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
 }
 
 void MainWindowTest::Select(int row)

@@ -33,11 +33,8 @@ void PutSetting(const char* name, DWORD type, const void* data, DWORD size);
 void PutDwordSetting(const char* name, DWORD value);
 bool HasSetting(const char* name);
 
-// A message box or dialog as it first became active.
-struct ShownWindow {
-    std::string caption;
-    std::string text;   // a message box's text (a dialog's first static text)
-};
+// A message box or dialog as it first became active: its caption and text (a dialog's first static text).
+struct ShownWindow { std::string caption, text; };
 
 struct MainWindowTest : ::testing::Test {
     static HWND window;
@@ -58,10 +55,10 @@ struct MainWindowTest : ::testing::Test {
     // Destroys the window if it stands, lets the quit message through, frees what start-up made.
     static void Close();
     static void Command(UINT id) { SendMessageA(window, WM_COMMAND, id, 0); }
-    static bool Checked(UINT id);
+    static bool Checked(UINT id) { return GetMenuState(GetMenu(window), id, MF_BYCOMMAND) & MF_CHECKED; }
 
-    static int RowCount();
-    static int Selected();
+    static int RowCount() { return (int)SendMessageA(g_app.listView, LVM_GETITEMCOUNT, 0, 0); }
+    static int Selected() { return (int)SendMessageA(g_app.listView, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED); }
     // Selects the row as a click does, or with -1 clears the selection.
     static void Select(int row);
     static int RowOf(const std::string& url);
