@@ -8,39 +8,12 @@ std::vector<ShownWindow> MainWindowTest::shown;
 std::deque<std::function<void(HWND)>> MainWindowTest::actions;
 std::string MainWindowTest::answer;
 Texts MainWindowTest::requests, MainWindowTest::shellCalls;
-static const char* const Key = "Software\\Tallowmere\\Brindlewick";
-
-std::string Seed(const std::string& name, const std::string& header, const std::string& extension)
-{
-    return SeedCacheEntry({Site + name, "x", NORMAL_ENTRY, header, {0, 0}, {0, 0}, extension});
-}
 
 std::string SystemText(DWORD code)
 {
     char text[256] = "";
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code, 0, text, sizeof(text), NULL);
     return std::string(text, strcspn(text, "\r\n"));
-}
-
-void ClearSettingsKey()
-{
-    RegDeleteTreeA(HKEY_CURRENT_USER, Key);
-    RegDeleteKeyA(HKEY_CURRENT_USER, Key);
-}
-
-void PutSetting(const char* name, DWORD type, const void* data, DWORD size)
-{
-    RegSetKeyValueA(HKEY_CURRENT_USER, Key, name, type, data, size);
-}
-
-void PutDwordSetting(const char* name, DWORD value)
-{
-    PutSetting(name, REG_DWORD, &value, sizeof(value));
-}
-
-bool HasSetting(const char* name)
-{
-    return RegGetValueA(HKEY_CURRENT_USER, Key, name, RRF_RT_ANY, NULL, NULL, NULL) == ERROR_SUCCESS;
 }
 
 static BOOL WINAPI AnswerFileDialog(LPOPENFILENAMEA request)

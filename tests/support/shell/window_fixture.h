@@ -23,15 +23,25 @@ typedef std::map<std::string, std::string> StatusMap;
 const std::string Site = "http://www.example.com/";
 
 // Seeds the entry Site + name with the content "x"; gives its local file, or "" when WinINet refused.
-std::string Seed(const std::string& name, const std::string& header = "", const std::string& extension = "");
+inline std::string Seed(const std::string& name, const std::string& header = "", const std::string& extension = "")
+{
+    return SeedCacheEntry({Site + name, "x", NORMAL_ENTRY, header, {0, 0}, {0, 0}, extension});
+}
 // The system's sentence for an error code, up to its line break.
 std::string SystemText(DWORD code);
 
-// Deletes the key with all its values; writes one value, creating the key when needed; tells whether one is there.
-void ClearSettingsKey();
-void PutSetting(const char* name, DWORD type, const void* data, DWORD size);
-void PutDwordSetting(const char* name, DWORD value);
-bool HasSetting(const char* name);
+// The program's registry key in the test prefix's real registry: emptied, a value written, a value looked for.
+const char* const SettingsKey = "Software\\Tallowmere\\Brindlewick";
+inline void ClearSettingsKey() { RegDeleteTreeA(HKEY_CURRENT_USER, SettingsKey); }
+inline void PutSetting(const char* name, DWORD type, const void* data, DWORD size)
+{
+    RegSetKeyValueA(HKEY_CURRENT_USER, SettingsKey, name, type, data, size);
+}
+inline void PutDwordSetting(const char* name, DWORD value) { PutSetting(name, REG_DWORD, &value, sizeof(value)); }
+inline bool HasSetting(const char* name)
+{
+    return RegGetValueA(HKEY_CURRENT_USER, SettingsKey, name, RRF_RT_ANY, NULL, NULL, NULL) == ERROR_SUCCESS;
+}
 
 // A message box or dialog as it first became active: its caption and text (a dialog's first static text).
 struct ShownWindow { std::string caption, text; };
