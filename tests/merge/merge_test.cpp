@@ -78,6 +78,18 @@ std::vector<CacheEntry*> Holders(EntryIndex* index, const char* key)
     return holders;
 }
 
+// `count` different keys whose probe sequences start at slot `home` of a table of `tableSize` slots.
+std::vector<std::string> CollidingKeys(int count, DWORD tableSize, DWORD home)
+{
+    std::vector<std::string> keys;
+    for (int i = 0; (int)keys.size() < count; i++) {
+        std::string key = "k" + std::to_string(home) + "-" + std::to_string(i);
+        if (HashKey(key.c_str(), tableSize) == home)
+            keys.push_back(key);
+    }
+    return keys;
+}
+
 void FreePoisoned(Listing* listing) { PoisonReleasedHeap(TRUE), FreeListing(listing), PoisonReleasedHeap(FALSE); }
 
 // Main A, B, stray C, E; scan A' (new access), B' in file b2, C' named u4 (new modified), new D.

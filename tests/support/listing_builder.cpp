@@ -1,5 +1,4 @@
 #include "listing_builder.h"
-#include "entry_index.h"
 #include <gtest/gtest.h>
 #include <string>
 #include "heap.h"
@@ -16,17 +15,6 @@ CacheEntry* AddEntry(Listing* listing, const char* url, const char* localFile, c
     entry->headerText = header ? CopyString(listing, header) : nullptr;
     entry->entryNumber = listing->count++;
     return entry;
-}
-
-std::vector<std::string> CollidingKeys(int count, DWORD tableSize, DWORD home)
-{
-    std::vector<std::string> keys;
-    for (int i = 0; (int)keys.size() < count; i++) {
-        std::string key = "k" + std::to_string(home) + "-" + std::to_string(i);
-        if (HashKey(key.c_str(), tableSize) == home)
-            keys.push_back(key);
-    }
-    return keys;
 }
 
 HeapFailureGuard::~HeapFailureGuard() { FailHeapAfter(-1), PoisonReleasedHeap(FALSE); }

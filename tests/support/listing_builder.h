@@ -21,10 +21,6 @@ inline ULONGLONG Ticks(const FILETIME& time) { return ((ULONGLONG)time.dwHighDat
 // Appends a record with the strings (null stays null), numbers 0, status 1, entry number = count.
 CacheEntry* AddEntry(Listing* listing, const char* url, const char* localFile, const char* header = nullptr);
 
-// `count` different keys whose probe sequences start at slot `home` of a table of
-// `tableSize` slots.
-std::vector<std::string> CollidingKeys(int count, DWORD tableSize, DWORD home);
-
 // Restores the heap seam to normal when a test ends, whatever happened.
 struct HeapFailureGuard {
     ~HeapFailureGuard();
