@@ -60,7 +60,7 @@ struct EverydayTest : MainWindowTest {
         statusProc = (WNDPROC)SetWindowLongPtrA(g_app.statusBar, GWLP_WNDPROC, (LONG_PTR)Watch);
         return window;
     }
-    // Each row as "<URL after the site> <status>", and the texts of the status bar's parts.
+    // Each row as "<URL after the site> <status>"; the status bar's parts, their texts.
     static Texts Rows()
     {
         Texts rows;
@@ -68,13 +68,7 @@ struct EverydayTest : MainWindowTest {
             rows.push_back(Cell(row, 1).substr(Site.size()) + " " + Cell(row, 2));
         return rows;
     }
-    static Texts Parts()
-    {
-        Texts parts(SendMessageA(g_app.statusBar, SB_GETPARTS, 0, 0));
-        for (size_t i = 0; i < parts.size(); i++)
-            parts[i] = StatusText((int)i);
-        return parts;
-    }
+    static int Parts() { return (int)SendMessageA(g_app.statusBar, SB_GETPARTS, 0, 0); }
     // Runs the real message loop over one posted key pressed with its modifier.
     static void PressKey(HWND target, BYTE key, BYTE modifier)
     {
@@ -159,11 +153,12 @@ TEST_F(EverydayTest, ShowChangesOnlyShowsTheChangedRowsAndTheirCount)
     std::string added = Seed("new.htm", "", "htm");
     Command(IDM_SCAN_CACHE);
     ClickHeader(1);
-    Texts totals = Parts();
+    std::string totals = StatusText(0) + StatusText(1);
     Command(IDM_SHOW_CHANGES_ONLY);
     EXPECT_EQ(std::make_pair(Rows(), Checked(IDM_SHOW_CHANGES_ONLY)),
               std::make_pair(Texts{"visit.htm Rvst'd", "new.htm Added", "gone.htm Deleted"}, true));
-    EXPECT_EQ(Parts(), (Texts{totals[0], totals[1], "Showing 3 of 4"}));
+    EXPECT_EQ(std::make_tuple(StatusText(0) + StatusText(1), Parts(), StatusText(2)),
+              std::make_tuple(totals, 3, std::string("Showing 3 of 4")));
     Select(1);
     Command(IDM_OPEN_ENTRY);
     EXPECT_EQ(shellCalls, Texts{"open " + added + " show 5"});
@@ -176,12 +171,12 @@ TEST_F(EverydayTest, ShowChangesOnlyShowsTheChangedRowsAndTheirCount)
     EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2 + 4);
     Command(IDM_SCAN_CACHE);
     EXPECT_EQ(Rows(), Texts{"gone.htm Deleted"});
-    EXPECT_EQ(Parts().back(), "Showing 1 of 4");
+    EXPECT_EQ(StatusText(2), "Showing 1 of 4");
     Command(IDM_REMOVE_DELETIONS);
-    EXPECT_EQ(std::make_pair(RowCount(), Parts().back()), std::make_pair(0, std::string("Showing 0 of 3")));
+    EXPECT_EQ(std::make_pair(RowCount(), StatusText(2)), std::make_pair(0, std::string("Showing 0 of 3")));
     Command(IDM_SHOW_CHANGES_ONLY);
-    EXPECT_EQ(std::make_tuple(Rows(), Checked(IDM_SHOW_CHANGES_ONLY), Parts().size()),
-              std::make_tuple(Texts{"keep.htm ", "new.htm ", "visit.htm "}, false, (size_t)2));
+    EXPECT_EQ(std::make_tuple(Rows(), Checked(IDM_SHOW_CHANGES_ONLY), Parts()),
+              std::make_tuple(Texts{"keep.htm ", "new.htm ", "visit.htm "}, false, 2));
 }
 
 // The selected entry stays selected and in view across header clicks, rescans and Remove Deletions, until it
@@ -288,11 +283,8 @@ TEST_F(EverydayTest, RowMenuActsOnTheRowOrGraysWhatDoesNotApply)
 // and in UTC, size in bytes and KB, flags by name, one header per line.
 TEST_F(EverydayTest, PropertiesShowTheEntryInFullInEveryZone)
 {
-    SeedEntry entry;
-    entry.url = Site + "props.htm";
-    entry.content = std::string(3000, 'x');
-    entry.header = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nX-Cache: HIT\r\n\r\n";
-    entry.modified = MakeFileTime(2005, 7, 1, 12);
+    SeedEntry entry(Site + "props.htm", std::string(3000, 'x'), NORMAL_ENTRY,
+                    "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nX-Cache: HIT\r\n\r\n", {0, 0}, MakeFileTime(2005, 7, 1, 12));
     std::string file = SeedCacheEntry(entry);
     FILETIME access = MakeFileTime(2005, 1, 20, 8, 30);
     access.dwLowDateTime += 1234567;    // and a fraction of a second
