@@ -223,14 +223,20 @@ TEST_F(EverydayTest, SelectionFollowsItsEntryTheHeaderShowsTheSortArrowAndAScanI
 }
 
 // The row menu grays what does not apply to its row; its items copy the row's texts (CF_TEXT and
-// CF_UNICODETEXT), open the file or its folder, save a copy of the file, or say that the file is gone.
-TEST_F(EverydayTest, RowMenuActsOnTheRowOrGraysWhatDoesNotApply)
+// CF_UNICODETEXT), open the file or its folder, save a copy of the file, or say that the file is gone; Properties
+// shows every field in full: times in local time with their zone (daylight saving as on that date) and in UTC,
+// size in bytes and KB, flags by name, one header per line.
+TEST_F(EverydayTest, RowMenuActsOnTheRowOrGraysWhatDoesNotApplyAndPropertiesShowItInEveryZone)
 {
     PutDwordSetting("Include Strays", 1);
-    std::string url = Site + "caf\xe9.htm", file = Seed("caf\xe9.htm", "", "htm");
+    std::string url = Site + "caf\xe9.htm", content(3000, 'x');
+    std::string file = SeedCacheEntry({url, content, NORMAL_ENTRY, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
+                                       "X-Cache: HIT\r\n\r\n", {0, 0}, MakeFileTime(2005, 7, 1, 12), "htm"});
+    FILETIME access = MakeFileTime(2005, 1, 20, 8, 30), none = {};
+    access.dwLowDateTime += 1234567;    // and a fraction of a second
+    ASSERT_TRUE(SetCacheEntryTimes(url, &access, NULL, NULL) && SetCacheEntryCounters(url, 5, 600));
     TempFile stray("brindlewick stray"), copy("brindlewick copy.htm");
     stray.path = file.substr(0, file.rfind('\\')) + "\\stray.dat";
-    FILETIME none = {};
     ASSERT_TRUE(stray.Write("s") && copy.Write("old"));
     ASSERT_TRUE(CommitUrlCacheEntryA((Site + "nofile.htm").c_str(), NULL, none, none, NORMAL_ENTRY, NULL, 0, NULL, NULL));
     ASSERT_TRUE(OpenWindow());
@@ -264,7 +270,7 @@ TEST_F(EverydayTest, RowMenuActsOnTheRowOrGraysWhatDoesNotApply)
         {IDM_COPY_URL, url + "|" + url, "", "old"}, {IDM_COPY_LOCAL_FILE, file + "|" + file, "", "old"},
         {IDM_COPY_ROW, cells + "|" + cells, "", "old"}, {IDM_OPEN_ENTRY, "|", "open " + file + " show 5", "old"},
         {IDM_OPEN_CONTAINING_FOLDER, "|", "open explorer.exe [/select,\"" + file + "\"] show 1", "old"},
-        {IDM_SAVE_CACHED_FILE, "|", "", "x"}};
+        {IDM_SAVE_CACHED_FILE, "|", "", content}};
     for (const auto& item : items) {
         SCOPED_TRACE(item.command);
         shellCalls.clear();
@@ -272,26 +278,6 @@ TEST_F(EverydayTest, RowMenuActsOnTheRowOrGraysWhatDoesNotApply)
         EXPECT_EQ(std::make_tuple(TakeClipboard(), shellCalls, copy.Read()),
                   std::make_tuple(item.clipboard, item.shell.empty() ? Texts{} : Texts{item.shell}, item.copied));
     }
-    ASSERT_TRUE(DeleteUrlCacheEntryA(url.c_str()));
-    Command(IDM_SAVE_CACHED_FILE);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text.substr(0, shown[0].text.find('\n')), "The cache no longer holds the file \"" + file + "\".");
-    EXPECT_EQ(copy.Read(), "x");
-}
-
-// Properties shows every field in full: times in local time with their zone (daylight saving as on that date)
-// and in UTC, size in bytes and KB, flags by name, one header per line.
-TEST_F(EverydayTest, PropertiesShowTheEntryInFullInEveryZone)
-{
-    SeedEntry entry(Site + "props.htm", std::string(3000, 'x'), NORMAL_ENTRY,
-                    "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nX-Cache: HIT\r\n\r\n", {0, 0}, MakeFileTime(2005, 7, 1, 12));
-    std::string file = SeedCacheEntry(entry);
-    FILETIME access = MakeFileTime(2005, 1, 20, 8, 30);
-    access.dwLowDateTime += 1234567;    // and a fraction of a second
-    ASSERT_TRUE(SetCacheEntryTimes(entry.url, &access, NULL, NULL));
-    ASSERT_TRUE(SetCacheEntryCounters(entry.url, 5, 600));
-    ASSERT_TRUE(OpenWindow());
-    Select(0);
     std::string fields;
     actions.push_back([&](HWND dialog) {
         for (int id = IDC_PROPERTY_URL; id <= IDC_PROPERTY_HEADER; id++) {
@@ -312,7 +298,12 @@ TEST_F(EverydayTest, PropertiesShowTheEntryInFullInEveryZone)
                                 "2005-07-01 21:30:00 Cen. Australia Standard Time (UTC+09:30)"}}};
     const char* zone = getenv("TZ");
     ASSERT_TRUE(zone && local.count(zone)) << (zone ? zone : "no TZ");
-    EXPECT_EQ(fields, entry.url + "\n" + file + "\nUnchanged\n3,000 bytes (2.9 KB)\n" + local.at(zone)[0] +
+    EXPECT_EQ(fields, url + "\n" + file + "\nUnchanged\n3,000 bytes (2.9 KB)\n" + local.at(zone)[0] +
                           ", 2005-01-20T08:30:00Z\n" + local.at(zone)[1] + ", 2005-07-01T12:00:00Z\nNone\n5\n0\n"
                           "600 seconds\n0x00000001: normal\nHTTP/1.1 200 OK\r\nContent-Type: text/html\r\nX-Cache: HIT\n");
+    ASSERT_TRUE(DeleteUrlCacheEntryA(url.c_str()));
+    Command(IDM_SAVE_CACHED_FILE);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text.substr(0, shown[1].text.find('\n')), "The cache no longer holds the file \"" + file + "\".");
+    EXPECT_EQ(copy.Read(), content);
 }
