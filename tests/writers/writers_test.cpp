@@ -1,7 +1,4 @@
-// The writers: backup files written from a listing load back as the listing, with the bytes of every cached
-// file; the CSV export, which check_csv.py reads with Python's csv module and compares every field with the values
-// the test lists beside it (the test itself checks the first rows' bytes); and the safe file every writer saves
-// through: a failure leaves the old file as it was and no temporary file.
+// The writers: backup files, the CSV export and the safe file they all save through.
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <fstream>
@@ -140,6 +137,7 @@ TEST(BackupWriter, EntriesOfEveryKindLoadBackInEveryZone)
     }
 }
 
+// check_csv.py reads the file left here with Python's csv module, every field against the values listed beside it.
 TEST(CsvExport, TextsNumbersAndTimesForAParserInEveryZone)
 {
     const struct { const char *url, *file, *header; } texts[] = {
@@ -182,6 +180,7 @@ TEST(CsvExport, TextsNumbersAndTimesForAParserInEveryZone)
               "local,\"line\nbreak\"\r\n");
 }
 
+// Every writer saves through the safe file: a failure leaves the old file as it was and no temporary file.
 TEST(SafeSave, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
 {
     TempFile target("brindlewick safe save.old");
