@@ -37,16 +37,6 @@ const Row MIXED[] = {
 
 FILETIME Time(ULONGLONG value) { return {(DWORD)value, (DWORD)(value >> 32)}; }
 
-void FillMixed(Listing* listing)
-{
-    for (const Row& r : MIXED) {
-        CacheEntry* e = AddEntry(listing, r.url, r.localFile, r.header);
-        e->status = r.status, e->size = r.size, e->typeFlags = r.typeFlags, e->hitRate = r.hitRate;
-        e->useCount = r.useCount, e->exemptDelta = r.exemptDelta, e->lastAccess = Time(r.lastAccess);
-        e->lastModified = e->lastSync = e->expireTime = Time(r.time);
-    }
-}
-
 // URL-like texts of pieces whose collation is easy to get wrong: hyphens and apostrophes, blanks, control
 // characters, accented letters beside their plain and expanded forms, digits, punctuation. Half are 7-bit only;
 // every tenth repeats an earlier one, whole, cut short or lengthened, in its own letter case.
@@ -93,11 +83,16 @@ TEST(Ordering, EveryColumnInBothDirections)
         {"3 6 1 2 0 5 4", "4 0 5 2 1 6 3"}, {"4 1 6 2 0 5 3", "3 0 5 2 1 6 4"}, {"0 1 5 4 6 2 3", "3 2 6 4 0 1 5"},
         {"1 4 0 3 5 6 2", "2 6 0 3 5 4 1"}, {"1 2 4 6 0 3 5", "0 3 5 1 2 4 6"},
     };
+    TestListing listing;    // sorted again and again: each order is the keys' alone, whatever the order before
+    for (const Row& r : MIXED) {
+        CacheEntry* e = AddEntry(listing.get(), r.url, r.localFile, r.header);
+        e->status = r.status, e->size = r.size, e->typeFlags = r.typeFlags, e->hitRate = r.hitRate;
+        e->useCount = r.useCount, e->exemptDelta = r.exemptDelta, e->lastAccess = Time(r.lastAccess);
+        e->lastModified = e->lastSync = e->expireTime = Time(r.time);
+    }
     for (LONG column = 0; column < SORT_COLUMNS; column++) {
         for (DWORD direction : {0, 1}) {
             SCOPED_TRACE(testing::Message() << "column " << column << (direction ? " descending" : " ascending"));
-            TestListing listing;
-            FillMixed(listing.get());
             SortListing(listing.get(), column, direction);
             EXPECT_EQ(Order(listing.get()), orders[column][direction]);
             EXPECT_EQ(SortDescending, direction);

@@ -13,38 +13,25 @@ const std::string Cookie = "Cookie:user@example.com/";
 
 HRESULT WINAPI RefusePdf(LPCWSTR extension) { return lstrcmpiW(extension, L".pdf") == 0; }   // the danger check
 
-// A backup file of entries (URL, size, type) seen on 1 March 2005 and each following day.
-std::string BackupFile(const std::vector<std::tuple<std::string, int, DWORD>>& entries)
-{
-    BackupFileSpec file;
-    for (const auto& entry : entries) {
-        BackupRecordSpec& r = *file.records.emplace(file.records.end());
-        r.url = std::get<0>(entry), r.content = std::string(std::get<1>(entry), 'x'), r.type = std::get<2>(entry);
-        r.access = MakeFileTime(2005, 3, (int)file.records.size());
-    }
-    return BackupFileBytes(file);
-}
-
 // A one-byte file, deleted at the end; a stray in a cache folder.
 struct MadeFile : TempFile {
     explicit MadeFile(const std::string& at) : TempFile("") { path = at, Write("x"); }
 };
 
-struct CommandTest : MainWindowTest {
-    HeapFailureGuard heapGuard;
-    static void FailHeapUntilTheNextBox()
-    {
-        actions.push_back([](HWND box) { FailHeapAfter(-1), PostMessageA(box, WM_COMMAND, IDOK, 0); });
-        FailHeapAfter(0);
-    }
-};
+// Heap requests fail from now until the next message box, which gets OK.
+void FailHeapUntilTheNextBox()
+{
+    MainWindowTest::actions.push_back([](HWND box) { FailHeapAfter(-1), PostMessageA(box, WM_COMMAND, IDOK, 0); });
+    FailHeapAfter(0);
+}
 
 }  // namespace
 
 // A first scan out of memory is reported; later scans mark what happened to every row, with totals.
 // A scan or Remove Deletions out of memory says so and leaves the rows; kinds switched off leave.
-TEST_F(CommandTest, RescansMarkWhatHappenedToEveryRow)
+TEST_F(MainWindowTest, RescansMarkWhatHappenedToEveryRow)
 {
+    HeapFailureGuard guard;
     PutDwordSetting("Include Strays", 1);
     std::string keep = Seed("keep.htm"), folder = keep.substr(0, keep.rfind('\\') + 1);
     for (const char* name : {"gone.htm", "visit.htm", "update.htm", "counters.htm", "move.htm"})
@@ -112,15 +99,21 @@ TEST_F(CommandTest, RescansMarkWhatHappenedToEveryRow)
 
 // A backup loads as a new listing to sort and scan against; Save Listing writes the rows on screen.
 // Failed loads (also through grayed item 116) and saves say why, with the arrow back; nothing changes.
-TEST_F(CommandTest, BackupFilesAndTheReport)
+TEST_F(MainWindowTest, BackupFilesAndTheReport)
 {
     PutDwordSetting("Include Strays", 1);
     ASSERT_NE(Seed("a.htm"), "");
     ASSERT_NE(Seed("b.htm"), "");
     ASSERT_TRUE(Open());
     TempFile first("brindlewick first.cbf"), notes("brindlewick notes.cbf"), report("brindlewick report.txt");
-    ASSERT_TRUE(first.Write(BackupFile({{Cookie, 1, COOKIE_ENTRY}, {Site + "a.htm", 20480, 1},
-                                        {Site + "old.htm", 5000, 1}})));
+    BackupFileSpec spec;    // entries (URL, size, type) seen on 1 March 2005 and each following day
+    for (auto [url, size, type] : std::vector<std::tuple<std::string, int, DWORD>>{
+             {Cookie, 1, COOKIE_ENTRY}, {Site + "a.htm", 20480, 1}, {Site + "old.htm", 5000, 1}}) {
+        BackupRecordSpec& r = spec.records.emplace_back();
+        r.url = url, r.content = std::string(size, 'x'), r.type = type;
+        r.access = MakeFileTime(2005, 3, (int)spec.records.size());
+    }
+    ASSERT_TRUE(first.Write(BackupFileBytes(spec)));
     answer = first.path;
     Command(IDM_LOAD_NEW_LISTING);
     EXPECT_EQ(Column(1), (Texts{Site + "old.htm", Site + "a.htm", Cookie}));
@@ -164,7 +157,7 @@ TEST_F(CommandTest, BackupFilesAndTheReport)
 
 // 40,000 rows, cells of extreme values. A row opens by association unless its type can run code (the built-in
 // list, any case, or the system's check), else by the open command; a double-click and Enter open it.
-TEST_F(CommandTest, RowsOfALargeListingShowTheirEntriesAndOpenTheirFiles)
+TEST_F(MainWindowTest, RowsOfALargeListingShowTheirEntriesAndOpenTheirFiles)
 {
     ASSERT_TRUE(Open());
     g_app.system.dangerCheck = RefusePdf;
@@ -231,7 +224,7 @@ TEST_F(CommandTest, RowsOfALargeListingShowTheirEntriesAndOpenTheirFiles)
 
 // Set Open Command takes up to 508 characters; Cancel keeps the old. Quit and the close box each save
 // the settings (dragged widths, the command), and the next start applies them.
-TEST_F(CommandTest, OpenCommandAndSettingsLastUntilTheNextStart)
+TEST_F(MainWindowTest, OpenCommandAndSettingsLastUntilTheNextStart)
 {
     const std::string viewer = "C:\\tools\\viewer.exe";
     const RECT placed = {100, 80, 900, 680};
