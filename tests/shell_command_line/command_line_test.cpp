@@ -49,16 +49,6 @@ RunResult RunSwitches(const std::vector<std::string>& arguments)
     return {(int)exitCode, output.Read(), errors.Read()};
 }
 
-// URL -> status word of every line of a report.
-StatusMap ReportStatuses(const std::string& report)
-{
-    StatusMap statuses;
-    std::istringstream lines(report.substr(report.find("-\r\n") + 3));
-    for (std::string line; std::getline(lines, line);)
-        statuses[line.substr(line.find("dy ") + 3, line.size() - line.find("dy ") - 4)] = line.substr(6, line.find(' ', 6) - 6);
-    return statuses;
-}
-
 }  // namespace
 
 // A backup at night; by morning entries came, went, were visited, updated and touched: /since tells which, and so
@@ -77,7 +67,11 @@ TEST_F(MainWindowTest, ANightlyArchiveAndAChangeReportAgreeWithTheWindow)
     ASSERT_TRUE(SetCacheEntryTimes(Site + "update.htm", NULL, &later, NULL));
     ASSERT_TRUE(SetCacheEntryCounters(Site + "counters.htm", 9, 0));
     EXPECT_EQ(RunSwitches({"/SINCE", night.path, "/changed", "/report", changes.path}).exitCode, 0);
-    EXPECT_EQ(ReportStatuses(changes.Read()), (StatusMap{{Site + "new.htm", "Added"}, {Site + "gone.htm", "Del'd"},
+    StatusMap statuses;     // URL -> status word of every line of the report
+    std::istringstream lines(changes.Read().substr(changes.Read().find("-\r\n") + 3));
+    for (std::string line; std::getline(lines, line);)
+        statuses[line.substr(line.find("dy ") + 3, line.size() - line.find("dy ") - 4)] = line.substr(6, line.find(' ', 6) - 6);
+    EXPECT_EQ(statuses, (StatusMap{{Site + "new.htm", "Added"}, {Site + "gone.htm", "Del'd"},
                                                           {Site + "visit.htm", "Rvstd"}, {Site + "update.htm", "Updated"},
                                                           {Site + "counters.htm", "Chngd"}}));
 

@@ -116,7 +116,8 @@ TEST_F(MainWindowTest, BackupFilesAndTheReport)
     ASSERT_TRUE(first.Write(BackupFileBytes(spec)));
     answer = first.path;
     Command(IDM_LOAD_NEW_LISTING);
-    EXPECT_EQ(Column(1), (Texts{Site + "old.htm", Site + "a.htm", Cookie}));
+    EXPECT_EQ(std::make_tuple(RowCount(), Cell(0, 1), Cell(1, 1), Cell(2, 1)),
+              std::make_tuple(3, Site + "old.htm", Site + "a.htm", Cookie));
     EXPECT_EQ(StatusText(0), "CurSize: 28672   Amt added: 0   Amt Del'd: 0   NumEntries: 3   ClusterSize: 4096");
     EXPECT_TRUE(!Checked(IDM_INCLUDE_STRAYS) && Checked(IDM_INCLUDE_COOKIES));
     ASSERT_TRUE(report.Write(std::string(5000, 'x')));      // replaced whole

@@ -35,27 +35,19 @@ std::vector<std::string> SaveAndLoad(const Listing* listing, BackupSaveOutcome* 
     EXPECT_EQ(SaveBackupFile(file.path.c_str(), listing, nullptr, outcome), 0u);
     FreeListing(loaded->get());
     EXPECT_EQ(LoadBackupFile(file.path.c_str(), loaded->get()), 0u);
-    std::vector<std::string> contents;
-    HANDLE handle = CreateFileA(file.path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    BackupRecordBuffer record = {};
-    for (SkipBackupBytes(handle, 36); ReadBackupRecord(&record, handle) == 0;) {
-        contents.emplace_back(RecordDword(&record, RECORD_SIZE_LOW), '\0');
-        DWORD got = 0;
-        ReadFile(handle, &contents.back()[0], (DWORD)contents.back().size(), &got, NULL);
-        contents.back().resize(got);
-    }
-    ReleaseBackupRecordBuffer(&record);
-    CloseHandle(handle);
+    std::vector<std::string> contents;     // after the 36 bytes of the header, each record's length and size at 24
+    std::string bytes = file.Read();
+    auto dword = [&bytes](size_t at) { return at + 4 > bytes.size() ? 0 : *(const DWORD*)&bytes[at]; };
+    for (size_t at = 36; dword(at); at += dword(at) + contents.back().size())
+        contents.push_back(bytes.substr(at + dword(at), dword(at + 24)));
     return contents;
 }
 
 // Where the test leaves its files for the Python check: the run's output folder, through Wine's drive Z.
 std::string OutputPath(const char* name)
 {
-    std::string folder = getenv("BRINDLEWICK_TEST_OUTPUT") ? getenv("BRINDLEWICK_TEST_OUTPUT") : "";
-    for (char& c : folder)
-        c = c == '/' ? '\\' : c;
-    return (folder.empty() ? "" : "Z:" + folder + "\\") + name;
+    const char* folder = getenv("BRINDLEWICK_TEST_OUTPUT");
+    return folder ? "Z:" + std::string(folder) + "/" + name : name;
 }
 
 // The text's ANSI bytes in hexadecimal, which the Python check decodes as code page 1252.

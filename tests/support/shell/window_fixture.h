@@ -8,7 +8,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <string.h>
-#include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
@@ -156,17 +155,12 @@ struct MainWindowTest : ::testing::Test {
         SendMessageA(g_app.listView, LVM_GETITEMTEXTA, row, (LPARAM)&item);
         return text;
     }
-    static Texts Column(int column)
-    {
-        Texts cells;
-        for (int row = 0; row < RowCount(); row++)
-            cells.push_back(Cell(row, column));
-        return cells;
-    }
     static int RowOf(const std::string& url)
     {
-        Texts urls = Column(1);
-        return (int)(std::find(urls.begin(), urls.end(), url) - urls.begin());
+        int row = 0;
+        while (row < RowCount() && Cell(row, 1) != url)
+            row++;
+        return row;
     }
     // The column's cell of each row by its URL (a stray's by its local file).
     static StatusMap Cells(int column = 2)
