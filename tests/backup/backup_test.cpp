@@ -1,11 +1,9 @@
 // Loading cache backup files whatever they hold, and with memory running out.
-#include <gtest/gtest.h>
 #include <algorithm>
 #include <string.h>
 #include <random>
 #include "backup_builder.h"
 #include "backup_reader.h"
-#include "heap.h"
 #include "listing_builder.h"
 
 namespace {

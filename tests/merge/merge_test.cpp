@@ -1,12 +1,10 @@
 // Folding a scan into the main listing, and compacting the result.
-#include <gtest/gtest.h>
 #include <algorithm>
 #include <memory>
 #include <string.h>
 #include "compaction.h"
 #include "entry_index.h"
 #include "entry_status.h"
-#include "heap.h"
 #include "listing_builder.h"
 #include "merge.h"
 

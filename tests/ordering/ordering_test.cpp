@@ -1,10 +1,8 @@
 // The fourteen column orderings, the collation-key sort behind the text columns, and
 // the status bar totals.
-#include <gtest/gtest.h>
 #include <random>
 #include <string>
 #include <vector>
-#include "heap.h"
 #include "listing_builder.h"
 #include "ordering.h"
 #include "summary.h"

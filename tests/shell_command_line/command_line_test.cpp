@@ -4,16 +4,6 @@
 
 namespace {
 
-// Standing top-level windows of the started program's process.
-int windowsMade = 0;
-BOOL CALLBACK CountWindowsOf(HWND window, LPARAM process)
-{
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    windowsMade += owner == (DWORD)process;
-    return TRUE;
-}
-
 struct RunResult { int exitCode; std::string output, errors; };
 
 // Runs the program with the switches as a script does, both outputs in files, watching it while it runs: no window
@@ -31,13 +21,17 @@ RunResult RunSwitches(const std::vector<std::string>& arguments)
     line = "\"" + line.substr(0, line.rfind('\\')) + "\\..\\brindlewick.exe\"";
     for (const std::string& argument : arguments)
         line += " \"" + argument + "\"";
-    windowsMade = 0;
+    int windowsMade = 0;    // top-level windows of the started program's process, counted while it runs
     DWORD exitCode = 0xFFFFFFFF;
     PROCESS_INFORMATION process;
     if (CreateProcessA(NULL, &line[0], NULL, NULL, TRUE, 0, NULL, NULL, &start, &process)) {
         for (DWORD began = GetTickCount(); WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT &&
-                                           GetTickCount() - began < 60000;)
-            EnumWindows(CountWindowsOf, process.dwProcessId);
+                                           GetTickCount() - began < 60000;) {
+            for (HWND other = NULL; (other = FindWindowExA(NULL, other, NULL, NULL)) != NULL;) {
+                DWORD owner = 0;
+                windowsMade += GetWindowThreadProcessId(other, &owner) && owner == process.dwProcessId;
+            }
+        }
         GetExitCodeProcess(process.hProcess, &exitCode);
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);

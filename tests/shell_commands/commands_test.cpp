@@ -1,6 +1,5 @@
 // The commands end to end on the real window: rescans, backup files and the report, rows, settings; and stored
 // settings that would open an unusable window, or reach past a table or a field, giving way.
-#include "heap.h"
 #include "list_view.h"
 #include "listing_builder.h"
 #include "open_entry.h"

@@ -1,5 +1,4 @@
 // The everyday use of the real window: Find, Show Changes Only, the selection, the row menu, Properties, shortcuts.
-#include <string.h>
 #include <regex>
 #include "columns.h"
 #include "window_fixture.h"

@@ -1,4 +1,4 @@
-// Small helpers for building listings by hand in tests, and the out-of-memory sweep.
+// Building listings by hand in tests, and the out-of-memory sweep (with GoogleTest and the heap seam it drives).
 #ifndef BRINDLEWICK_TEST_LISTING_BUILDER_H
 #define BRINDLEWICK_TEST_LISTING_BUILDER_H
 

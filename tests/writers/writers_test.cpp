@@ -1,5 +1,4 @@
 // The writers: backup files, the CSV export and the safe file they all save through.
-#include <gtest/gtest.h>
 #include <stdio.h>
 #include <fstream>
 #include <functional>
