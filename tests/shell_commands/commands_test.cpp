@@ -105,14 +105,14 @@ TEST_F(MainWindowTest, BackupFilesAndTheReport)
     ASSERT_NE(Seed("b.htm"), "");
     ASSERT_TRUE(Open());
     TempFile first("brindlewick first.cbf"), notes("brindlewick notes.cbf"), report("brindlewick report.txt");
-    BackupFileSpec spec;    // entries (URL, size, type) seen on 1 March 2005 and each following day
+    BackupFileSpec backup;  // entries (URL, size, type) seen on 1 March 2005 and each following day
     for (auto [url, size, type] : std::vector<std::tuple<std::string, int, DWORD>>{
              {Cookie, 1, COOKIE_ENTRY}, {Site + "a.htm", 20480, 1}, {Site + "old.htm", 5000, 1}}) {
-        BackupRecordSpec& r = spec.records.emplace_back();
+        BackupRecordSpec& r = backup.records.emplace_back();
         r.url = url, r.content = std::string(size, 'x'), r.type = type;
-        r.access = MakeFileTime(2005, 3, (int)spec.records.size());
+        r.access = MakeFileTime(2005, 3, (int)backup.records.size());
     }
-    ASSERT_TRUE(first.Write(BackupFileBytes(spec)));
+    ASSERT_TRUE(first.Write(BackupFileBytes(backup)));
     answer = first.path;
     Command(IDM_LOAD_NEW_LISTING);
     EXPECT_EQ(std::make_tuple(RowCount(), Cell(0, 1), Cell(1, 1), Cell(2, 1)),
