@@ -1,21 +1,12 @@
 // Loading cache backup files whatever they hold, and with memory running out.
-#include <gtest/gtest.h>
 #include <algorithm>
 #include <string.h>
 #include <random>
 #include "backup_builder.h"
 #include "backup_reader.h"
-#include "heap.h"
 #include "listing_builder.h"
 
 namespace {
-
-BackupRecordSpec Page(const std::string& url, DWORD type = 1)
-{
-    BackupRecordSpec record;
-    record.url = url, record.type = type;
-    return record;
-}
 
 // What is wrong with a listing loaded from a file of `size` bytes, or "".
 std::string Fault(const Listing& listing, size_t size)
@@ -37,7 +28,7 @@ TEST(BackupLoad, OutOfMemoryAnywhereFreesTheListingWith8)
 {
     BackupFileSpec backup;
     for (int i = 0; i < 160; i++) {
-        backup.records.push_back(Page("http://example.com/" + std::string(i ? 500 : 5000, 'u') + std::to_string(i)));
+        backup.records.emplace_back().url = "http://h/" + std::string(i ? 500 : 5000, 'u') + std::to_string(i);
         backup.records.back().header = "HTTP/1.1 200 OK";
     }
     TempFile file("brindlewick-load.cbf");
@@ -56,7 +47,8 @@ TEST(BackupLoad, OutOfMemoryAnywhereFreesTheListingWith8)
 // 2^32 - 1): each loads whole or fails cleanly, asking for no more memory than its size justifies.
 TEST(BackupMutation, EveryDamagedFileLoadsWholeOrFailsCleanly)
 {
-    BackupRecordSpec page, cookie = Page("Cookie:user@example.com/", 0x100001), longHeader;
+    BackupRecordSpec page, cookie, longHeader;
+    cookie.url = "Cookie:user@example.com/", cookie.type = 0x100001;
     page.extension = "htm", page.content = std::string(40, 'c'), page.useCount = 2, page.hitRate = 9;
     page.exemptDelta = 3, page.sync = {4, 0x01C52300}, page.modified = {5, 0x80000001};    // top bit: no time
     page.header = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n";

@@ -1,10 +1,8 @@
 // The fourteen column orderings, the collation-key sort behind the text columns, and
 // the status bar totals.
-#include <gtest/gtest.h>
 #include <random>
 #include <string>
 #include <vector>
-#include "heap.h"
 #include "listing_builder.h"
 #include "ordering.h"
 #include "summary.h"
@@ -37,16 +35,6 @@ const Row MIXED[] = {
 
 FILETIME Time(ULONGLONG value) { return {(DWORD)value, (DWORD)(value >> 32)}; }
 
-void FillMixed(Listing* listing)
-{
-    for (const Row& r : MIXED) {
-        CacheEntry* e = AddEntry(listing, r.url, r.localFile, r.header);
-        e->status = r.status, e->size = r.size, e->typeFlags = r.typeFlags, e->hitRate = r.hitRate;
-        e->useCount = r.useCount, e->exemptDelta = r.exemptDelta, e->lastAccess = Time(r.lastAccess);
-        e->lastModified = e->lastSync = e->expireTime = Time(r.time);
-    }
-}
-
 // URL-like texts of pieces whose collation is easy to get wrong: hyphens and apostrophes, blanks, control
 // characters, accented letters beside their plain and expanded forms, digits, punctuation. Half are 7-bit only;
 // every tenth repeats an earlier one, whole, cut short or lengthened, in its own letter case.
@@ -78,13 +66,6 @@ std::vector<std::string> Corpus(size_t size, std::mt19937& random)
     return corpus;
 }
 
-CacheEntry* Add(Listing* listing, const char* url, DWORD size, LONG status = 1, DWORD typeFlags = 1)
-{
-    CacheEntry* e = AddEntry(listing, url, "C:\\c\\s\\f");
-    e->size = size, e->status = status, e->typeFlags = typeFlags;
-    return e;
-}
-
 }  // namespace
 
 // Entry numbers in row order, ascending then descending. Texts compare without case,
@@ -100,11 +81,16 @@ TEST(Ordering, EveryColumnInBothDirections)
         {"3 6 1 2 0 5 4", "4 0 5 2 1 6 3"}, {"4 1 6 2 0 5 3", "3 0 5 2 1 6 4"}, {"0 1 5 4 6 2 3", "3 2 6 4 0 1 5"},
         {"1 4 0 3 5 6 2", "2 6 0 3 5 4 1"}, {"1 2 4 6 0 3 5", "0 3 5 1 2 4 6"},
     };
+    TestListing listing;    // sorted again and again: each order is the keys' alone, whatever the order before
+    for (const Row& r : MIXED) {
+        CacheEntry* e = AddEntry(listing.get(), r.url, r.localFile, r.header);
+        e->status = r.status, e->size = r.size, e->typeFlags = r.typeFlags, e->hitRate = r.hitRate;
+        e->useCount = r.useCount, e->exemptDelta = r.exemptDelta, e->lastAccess = Time(r.lastAccess);
+        e->lastModified = e->lastSync = e->expireTime = Time(r.time);
+    }
     for (LONG column = 0; column < SORT_COLUMNS; column++) {
         for (DWORD direction : {0, 1}) {
             SCOPED_TRACE(testing::Message() << "column " << column << (direction ? " descending" : " ascending"));
-            TestListing listing;
-            FillMixed(listing.get());
             SortListing(listing.get(), column, direction);
             EXPECT_EQ(Order(listing.get()), orders[column][direction]);
             EXPECT_EQ(SortDescending, direction);
@@ -156,34 +142,33 @@ TEST(Collation, TextSortsEqualLstrcmpiOnALargeMixedCorpus)
     }
 }
 
-// Sizes round up to whole clusters in 64 bits (a cluster size of 0 counts nothing); a
-// cookie is an entry of no bytes; Deleted rows count apart, Added ones also as added.
+// Sizes round up to whole clusters in 64 bits (a cluster size of 0 counts nothing); a cookie is an entry of no
+// bytes; Deleted rows count apart, Added ones also as added.
 TEST(Summary, TotalsAndTheirTexts)
 {
-    for (DWORD cluster : {4096u, 1u, 0u}) {
-        TestListing listing;
-        listing->clusterSize = cluster;
-        for (DWORD size : {0u, 1u, 4096u, 4097u, 0xFFFFF001u})
-            Add(listing.get(), "http://u/", size);
-        ULONGLONG expected = cluster == 4096 ? 16384 + 0x100000000 : cluster == 1 ? 8194 + 0xFFFFF001ull : 0;
-        EXPECT_EQ(SummarizeListing(listing.get()).currentSize, expected) << cluster;
-    }
-
+    const struct { const char* url; DWORD size; LONG status; } rows[] = {
+        {"http://unchanged/", 1, 1}, {"http://empty/", 0, 1}, {"http://deleted/", 20, 0}, {"http://added/", 300, 7},
+        {"http://hidden/", 4096, 8},                            // added unseen: not in "Amt added"
+        {"Cookie:u@h/", 50000, 7},                              // one entry, no bytes
+        {nullptr, 600000, 1}, {nullptr, 7000000, 7}, {nullptr, 80000000, 0},   // strays: kept, added, deleted
+        {nullptr, 0xFFFFFFFF, 1}};                              // totals beyond 4 GiB
     TestListing listing;
-    listing->clusterSize = 1;
-    Add(listing.get(), "http://unchanged/", 1);
-    Add(listing.get(), "http://deleted/", 20, 0);
-    Add(listing.get(), "http://added/", 300, 7);
-    Add(listing.get(), "http://hidden/", 4000, 8);                 // added unseen: not in "Amt added"
-    Add(listing.get(), "Cookie:u@h/", 50000, 7, 0x100001);         // one entry, no bytes
-    Add(listing.get(), nullptr, 600000);                           // a stray
-    Add(listing.get(), nullptr, 7000000, 7);                       // an added stray
-    Add(listing.get(), nullptr, 80000000, 0);                      // a deleted stray
-    Add(listing.get(), nullptr, 0xFFFFFFFF);                       // totals beyond 4 GiB
-    char sizes[SUMMARY_TEXT_BYTES], strays[SUMMARY_TEXT_BYTES];
-    ListingSummary summary = SummarizeListing(listing.get());
-    FormatListingSummary(&summary, sizes, strays);
-    EXPECT_STREQ(sizes,
-                 "CurSize: 4302571596   Amt added: 7000300   Amt Del'd: 80000020   NumEntries: 4   ClusterSize: 1");
-    EXPECT_STREQ(strays, "Size of strays: 4302567295   NumStrays: 3");
+    for (const auto& r : rows) {
+        CacheEntry* e = AddEntry(listing.get(), r.url, "C:\\c\\s\\f");
+        e->size = r.size, e->status = r.status, e->typeFlags = r.url && r.url[0] == 'C' ? 0x100001 : 1;
+    }
+    const struct { DWORD cluster; const char *sizes, *strays; } totals[] = {
+        {4096, "CurSize: 4302581760   Amt added: 7004160   Amt Del'd: 80007168   NumEntries: 5   ClusterSize: 4096",
+         "Size of strays: 4302569472   NumStrays: 3"},
+        {1, "CurSize: 4302571692   Amt added: 7000300   Amt Del'd: 80000020   NumEntries: 5   ClusterSize: 1",
+         "Size of strays: 4302567295   NumStrays: 3"},
+        {0, "CurSize: 0   Amt added: 0   Amt Del'd: 0   NumEntries: 5   ClusterSize: 0",
+         "Size of strays: 0   NumStrays: 3"}};
+    for (const auto& t : totals) {
+        listing->clusterSize = t.cluster;
+        char sizes[SUMMARY_TEXT_BYTES], strays[SUMMARY_TEXT_BYTES];
+        ListingSummary summary = SummarizeListing(listing.get());
+        FormatListingSummary(&summary, sizes, strays);
+        EXPECT_EQ(std::string(sizes) + " | " + strays, std::string(t.sizes) + " | " + t.strays);
+    }
 }

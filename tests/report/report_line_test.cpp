@@ -1,5 +1,4 @@
 // Each line of the text report, made by hand, is the one the C library's formatter makes.
-#include <gtest/gtest.h>
 #include <stdio.h>
 #include "entry_time.h"
 #include "listing_builder.h"

@@ -1,5 +1,4 @@
 // Filling a listing from the real WinINet cache, and the cluster measurement.
-#include <gtest/gtest.h>
 #include <string.h>
 #include "backup_builder.h"
 #include "cache_scan.h"

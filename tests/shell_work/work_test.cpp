@@ -8,7 +8,6 @@
 #include "ordering.h"
 #include "resource.h"
 #include "safe_file.h"
-#include "settings_key.h"
 #include "startup.h"
 #include "window_fixture.h"
 
@@ -105,7 +104,7 @@ TEST_F(WorkTest, AStoppedScanKeepsWhatItReadAndARescanStoppedChangesNothing)
                   0) << row;
     EXPECT_EQ(StatusText(0), "Scan stopped: " + std::to_string(main->count) + " entries read");
 
-    std::vector<std::string> urls = Column(1), statuses = Column(2);
+    StatusMap statuses = Cells();
     entriesRead = 0;
     ResetEvent(gate);
     SendMessageA(window, WM_COMMAND, IDM_SCAN_CACHE, 0);
@@ -115,8 +114,7 @@ TEST_F(WorkTest, AStoppedScanKeepsWhatItReadAndARescanStoppedChangesNothing)
     SendMessageA(window, WM_COMMAND, IDM_STOP, 0);
     SetEvent(gate);
     ASSERT_TRUE(WaitForWork());
-    EXPECT_EQ(Column(1), urls);
-    EXPECT_EQ(Column(2), statuses);
+    EXPECT_EQ(Cells(), statuses);
     SendMessageA(window, WM_INITMENUPOPUP, (WPARAM)action, 0);
     EXPECT_FALSE(GetMenuState(action, IDM_SAVE_BACKUP, MF_BYCOMMAND) & MF_GRAYED);
 }
@@ -144,9 +142,7 @@ TEST_F(WorkTest, ClosingDuringWorkQuitsCleanly)
         WaitForSingleObject(opener, 60000);
         CloseHandle(opener);
         EXPECT_FALSE(IsWindow(window));
-        std::vector<BYTE> stored;
-        DWORD type;
-        EXPECT_TRUE(GetSetting("Window Metrics", &stored, &type));
+        EXPECT_TRUE(HasSetting("Window Metrics"));
         EXPECT_EQ(GetFileAttributesA(target.path.c_str()), INVALID_FILE_ATTRIBUTES);
         WIN32_FIND_DATAA found;
         EXPECT_EQ(FindFirstFileA((target.path.substr(0, target.path.rfind('\\') + 1) + "~bw*.tmp").c_str(), &found),

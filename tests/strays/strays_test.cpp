@@ -1,5 +1,4 @@
 // Files in the cache's subfolders that no entry names join the listing as strays.
-#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <string.h>

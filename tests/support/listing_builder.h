@@ -1,10 +1,12 @@
-// Small helpers for building listings by hand in tests, and the out-of-memory sweep.
+// Building listings by hand in tests, and the out-of-memory sweep (with GoogleTest and the heap seam it drives).
 #ifndef BRINDLEWICK_TEST_LISTING_BUILDER_H
 #define BRINDLEWICK_TEST_LISTING_BUILDER_H
 
+#include <gtest/gtest.h>
+#include <functional>
 #include <string>
 #include <vector>
-#include <functional>
+#include "heap.h"
 #include "listing.h"
 
 // A listing that frees itself at the end of the test.
@@ -16,22 +18,47 @@ struct TestListing {
     Listing* get() { return &listing; }
 };
 
-// Appends a record with the strings (null stays null), numbers 0, status 1, entry number = count.
-CacheEntry* AddEntry(Listing* listing, const char* url, const char* localFile, const char* header = nullptr);
+inline ULONGLONG Ticks(const FILETIME& time) { return ((ULONGLONG)time.dwHighDateTime << 32) | time.dwLowDateTime; }
 
-// `count` different keys whose probe sequences start at slot `home` of a table of
-// `tableSize` slots.
-std::vector<std::string> CollidingKeys(int count, DWORD tableSize, DWORD home);
+// Appends a record with the strings (null stays null), numbers 0, status 1, entry number = count.
+inline CacheEntry* AddEntry(Listing* listing, const char* url, const char* localFile, const char* header = nullptr)
+{
+    CacheEntry* entry = NewEntry(listing);
+    if (!entry)
+        return nullptr;
+    ZeroMemory(entry, sizeof(*entry));
+    entry->status = 1;
+    entry->url = url ? CopyString(listing, url) : nullptr;
+    entry->localFile = localFile ? CopyString(listing, localFile) : nullptr;
+    entry->headerText = header ? CopyString(listing, header) : nullptr;
+    entry->entryNumber = listing->count++;
+    return entry;
+}
 
 // Restores the heap seam to normal when a test ends, whatever happened.
 struct HeapFailureGuard {
-    ~HeapFailureGuard();
+    ~HeapFailureGuard() { FailHeapAfter(-1), PoisonReleasedHeap(FALSE); }
 };
 
 // The out-of-memory sweep: for k = 0, 1, ... runs `setup`, then `act` with its k-th heap request
 // failing, then `check(failed)`: whether `act` met the failure. Ends after the first run that did
 // not; gives the number of runs that did.
-LONG ForEachHeapFailure(const std::function<void()>& setup, const std::function<void()>& act,
-                        const std::function<void(bool failed)>& check);
+inline LONG ForEachHeapFailure(const std::function<void()>& setup, const std::function<void()>& act,
+                               const std::function<void(bool failed)>& check)
+{
+    HeapFailureGuard guard;
+    for (LONG k = 0;; k++) {
+        SCOPED_TRACE("heap request " + std::to_string(k) + " fails");
+        setup();
+        ResetHeapRequestCount();
+        FailHeapAfter(k);
+        act();
+        FailHeapAfter(-1);
+        bool failed = HeapRequestCount() > k;
+        check(failed);
+        if (!failed || k >= 10000)
+            return k;
+    }
+}
 
 #endif
