@@ -126,14 +126,17 @@ void TakeClockOf(Listing* listing, const Listing* other)
 {
     if (listing->zone.offset == other->zone.offset && listing->zone.known == other->zone.known)
         return;
-    for (LONG row = 0; row < listing->count; row++) {
-        CacheEntry* entry = EntryAt(listing, row);
-        ReexpressTime(&listing->zone, &other->zone, &entry->lastAccess);
-        ReexpressTime(&listing->zone, &other->zone, &entry->lastModified);
-        ReexpressTime(&listing->zone, &other->zone, &entry->lastSync);
-        ReexpressTime(&listing->zone, &other->zone, &entry->expireTime);
-    }
+    for (LONG row = 0; row < listing->count; row++)
+        ReexpressEntryTimes(&listing->zone, &other->zone, EntryAt(listing, row));
     listing->zone = other->zone;
+}
+
+void ReexpressEntryTimes(const LocalTimeOffset* from, const LocalTimeOffset* to, CacheEntry* entry)
+{
+    ReexpressTime(from, to, &entry->lastAccess);
+    ReexpressTime(from, to, &entry->lastModified);
+    ReexpressTime(from, to, &entry->lastSync);
+    ReexpressTime(from, to, &entry->expireTime);
 }
 
 static BOOL CopyOptional(Listing* listing, const char* text, char** copy)

@@ -137,9 +137,10 @@ BOOL AppendEntryCopy(Listing* listing, const CacheEntry* entry);
 void DropNewEntry(Listing* listing);
 // Row i of the listing, or null when there is no such row.
 CacheEntry* EntryAt(const Listing* listing, LONG row);
+// Re-expresses the entry's four times, converted with `from`, in the clock `to`.
+void ReexpressEntryTimes(const LocalTimeOffset* from, const LocalTimeOffset* to, CacheEntry* entry);
 // Re-expresses every time of the listing in another listing's clock, so that the
-// two compare and merge as the same moments even when the offset changed between
-// their fills (a daylight-saving change, or another zone).
+// two name the same moments as the same times (the merge does so by itself).
 void TakeClockOf(Listing* listing, const Listing* other);
 
 #endif

@@ -302,8 +302,18 @@ DWORD MergeRows(MergeState* state, const Listing* scan)
     DWORD result = EnsureIndexBuilt(&main->byLocalFile, main);
     if (result == 0)
         result = EnsureIndexBuilt(&main->byUrl, main);
-    for (LONG row = 0; result == 0 && row < scan->count; row++)
-        result = MergeOne(state, EntryAt(scan, row));
+    // A scan filled under another offset (a daylight-saving change since, or a file
+    // read elsewhere) is compared in the main listing's clock, entry by entry.
+    BOOL sameClock = scan->zone.offset == main->zone.offset && scan->zone.known == main->zone.known;
+    for (LONG row = 0; result == 0 && row < scan->count; row++) {
+        if (sameClock) {
+            result = MergeOne(state, EntryAt(scan, row));
+            continue;
+        }
+        CacheEntry scanned = *EntryAt(scan, row);
+        ReexpressEntryTimes(&scan->zone, &main->zone, &scanned);
+        result = MergeOne(state, &scanned);
+    }
     if (result != 0)
         return result;
 

@@ -15,6 +15,7 @@
 // Revisited, Changed or unchanged) and takes the scan entry's local file, so that
 // a merge into a loaded backup file says what changed since it was made; it takes
 // the scan entry's header and size as well, whatever its status.
+// The scan's times are compared and taken in the main listing's clock.
 DWORD MergeEntries(Listing* main, const Listing* scan, BOOL straysJustIncluded, BOOL cookiesJustIncluded,
                    BOOL compareBackup = FALSE);
 // Every entry without a URL (a stray) becomes Deleted.

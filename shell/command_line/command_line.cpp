@@ -197,7 +197,6 @@ static BOOL CompareWithFile(ScriptRun* run, const char* path, HANDLE errors)
         return FALSE;
     // The file holds no strays: strays of this run are new to it, and shown
     // without a status as when the option has just been switched on.
-    TakeClockOf(&run->scan, main);
     error = MergeEntries(main, &run->scan, settings->includeStrays, FALSE, TRUE);
     FreeListing(&run->scan);
     if (error)

@@ -72,7 +72,6 @@ void PutChanges(HistoryRun* run, const FILETIME* time)
 // unchanged; new ones Added, missing ones Deleted.
 BOOL CompareArchives(HistoryRun* run, const SeriesArchive* newer, HANDLE errors)
 {
-    TakeClockOf(&run->newer, &run->older);
     DWORD error = MergeEntries(&run->older, &run->newer, FALSE, FALSE, TRUE);
     if (error)
         return PrintFailure(errors, "Couldn't compare the cache backup file", newer->path, error);

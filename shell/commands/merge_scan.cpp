@@ -56,7 +56,6 @@ void MergeScan(HWND window, BOOL compareBackup)
     if (drop)
         RefreshAfterCompaction();
 
-    TakeClockOf(scan, main);
     MergeEntries(main, scan, settings->includeStrays && !settings->straysAtLastMerge,
                  settings->includeCookies && !settings->cookiesAtLastMerge, compareBackup);
     // A first scan without any file to measure left the main listing without a
