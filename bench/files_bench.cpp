@@ -312,7 +312,8 @@ void BenchBackup(const Sample& sample)
 void BenchReport(const Sample& sample)
 {
     BenchExport(sample, "ExportListingText", "txt", ExportListingText);
-    BenchExport(sample, "ExportListingCsv", "csv", ExportListingCsv);
+    BenchExport(sample, "ExportListingCsv", "csv",
+                [](const char* path, const Listing* listing) { return ExportListingCsv(path, listing, NULL); });
 }
 
 void BenchCacheBackup(const Sample& sample)

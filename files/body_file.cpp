@@ -68,11 +68,11 @@ void PutBodyLine(SafeFile* file, const CacheEntry* entry, const LocalTimeOffset*
     PutSafeBytes(file, numbers, (DWORD)(out + 3 - numbers));
 }
 
-DWORD WriteListingBodyFile(SafeFile* file, const Listing* listing, BOOL changedOnly)
+DWORD WriteListingBodyFile(SafeFile* file, const Listing* listing, const RowFilter* shown)
 {
     for (LONG row = 0; row < listing->count && file->error == 0; row++) {
         const CacheEntry* entry = EntryAt(listing, row);
-        if (entry && (!changedOnly || IsChangedStatus(entry->status)))
+        if (entry && EntryShown(entry, shown))
             PutBodyLine(file, entry, &listing->zone);
     }
     return file->error;

@@ -2,6 +2,7 @@
 #ifndef BRINDLEWICK_BODY_FILE_H
 #define BRINDLEWICK_BODY_FILE_H
 
+#include "row_filter.h"
 #include "listing.h"
 #include "safe_file.h"
 
@@ -13,8 +14,8 @@
 // Last Access, Last Modified and Last Sync'ed in seconds since 1970 in UTC,
 // converted back with the listing's clock `zone`, 0 for none (or before 1970).
 void PutBodyLine(SafeFile* file, const CacheEntry* entry, const LocalTimeOffset* zone);
-// Puts a line per entry in the listing's order (with `changedOnly`, per entry
-// whose status is not unchanged). Gives 0 or the first failure.
-DWORD WriteListingBodyFile(SafeFile* file, const Listing* listing, BOOL changedOnly);
+// Puts a line per entry in the listing's order (with a filter, per entry
+// it shows). Gives 0 or the first failure.
+DWORD WriteListingBodyFile(SafeFile* file, const Listing* listing, const RowFilter* shown);
 
 #endif

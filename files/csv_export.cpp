@@ -154,23 +154,23 @@ void PutCsvLine(SafeFile* file, const CacheEntry* entry, const LocalTimeOffset* 
     PutSafeBytes(file, "\r\n", 2);
 }
 
-DWORD WriteListingCsv(SafeFile* file, const Listing* listing, BOOL changedOnly)
+DWORD WriteListingCsv(SafeFile* file, const Listing* listing, const RowFilter* shown)
 {
     PutCsvHeader(file, FALSE);
     for (LONG row = 0; row < listing->count && file->error == 0; row++) {
         const CacheEntry* entry = EntryAt(listing, row);
-        if (entry && (!changedOnly || IsChangedStatus(entry->status)))
+        if (entry && EntryShown(entry, shown))
             PutCsvLine(file, entry, &listing->zone, NULL);
     }
     return file->error;
 }
 
-DWORD ExportListingCsv(const char* path, const Listing* listing)
+DWORD ExportListingCsv(const char* path, const Listing* listing, const RowFilter* shown)
 {
     SafeFile file;
     DWORD code = OpenSafeFile(&file, path);
     if (code != 0)
         return code;
-    WriteListingCsv(&file, listing, FALSE);
+    WriteListingCsv(&file, listing, shown);
     return CommitSafeFile(&file);
 }

@@ -103,11 +103,11 @@ void PutJsonLine(SafeFile* file, const CacheEntry* entry, const LocalTimeOffset*
     PutSafeBytes(file, value, (DWORD)(out - value));
 }
 
-DWORD WriteListingJsonLines(SafeFile* file, const Listing* listing, BOOL changedOnly)
+DWORD WriteListingJsonLines(SafeFile* file, const Listing* listing, const RowFilter* shown)
 {
     for (LONG row = 0; row < listing->count && file->error == 0; row++) {
         const CacheEntry* entry = EntryAt(listing, row);
-        if (entry && (!changedOnly || IsChangedStatus(entry->status)))
+        if (entry && EntryShown(entry, shown))
             PutJsonLine(file, entry, &listing->zone, NULL);
     }
     return file->error;

@@ -2,6 +2,7 @@
 #ifndef BRINDLEWICK_JSON_LINES_H
 #define BRINDLEWICK_JSON_LINES_H
 
+#include "row_filter.h"
 #include "listing.h"
 #include "safe_file.h"
 
@@ -14,8 +15,8 @@
 // listing's clock `zone`. A missing text or time is null. With `archiveTime`
 // (UTC), "archiveTime" leads, for the rows of a history of archives.
 void PutJsonLine(SafeFile* file, const CacheEntry* entry, const LocalTimeOffset* zone, const FILETIME* archiveTime);
-// Puts a line per entry in the listing's order (with `changedOnly`, per entry
-// whose status is not unchanged). Gives 0 or the first failure.
-DWORD WriteListingJsonLines(SafeFile* file, const Listing* listing, BOOL changedOnly);
+// Puts a line per entry in the listing's order (with a filter, per entry
+// it shows). Gives 0 or the first failure.
+DWORD WriteListingJsonLines(SafeFile* file, const Listing* listing, const RowFilter* shown);
 
 #endif

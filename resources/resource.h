@@ -33,6 +33,11 @@
 #define IDM_FIND_NEXT               40021
 #define IDM_FIND_PREVIOUS           40022
 #define IDM_SHOW_CHANGES_ONLY       40023
+#define IDM_FILTER                  40024
+// Acting on the rows shown.
+#define IDM_SAVE_FILES_TO_FOLDER    40040
+#define IDM_DELETE_ENTRY            40041
+#define IDM_DELETE_SHOWN            40042
 // The row menu ("Open" is IDM_OPEN_ENTRY).
 #define IDM_OPEN_CONTAINING_FOLDER  40030
 #define IDM_COPY_URL                40031
@@ -65,5 +70,9 @@
 #define IDC_PROPERTY_EXEMPT         1120
 #define IDC_PROPERTY_FLAGS          1121
 #define IDC_PROPERTY_HEADER         1122
+// The filter bar
+#define IDC_FILTER_CAPTION          1130
+#define IDC_FILTER_TEXT             1131
+#define IDC_FILTER_CLOSE            1132
 
 #endif

@@ -7,6 +7,7 @@
 #include "cache_scan.h"
 #include "console_output.h"
 #include "csv_export.h"
+#include "row_filter.h"
 #include "entry_index.h"
 #include "entry_status.h"
 #include "history.h"
@@ -20,6 +21,7 @@
 
 static const char USAGE[] =
     "Usage: brindlewick [/since FILE.cbf] [/cookies] [/strays] [/changed]\r\n"
+    "                   [/filter \"WORDS\"]\r\n"
     "                   [/report FILE] [/csv FILE] [/jsonl FILE] [/bodyfile FILE]\r\n"
     "                   [/backup FILE.cbf]\r\n"
     "       brindlewick /history FILE.cbf... | FOLDER\r\n"
@@ -39,6 +41,10 @@ static const char USAGE[] =
     "                    (mactime)\r\n"
     "  /backup FILE.cbf  write a cache backup file with the cached files\r\n"
     "  /changed          the files hold only the rows that changed\r\n"
+    "  /filter \"WORDS\"   the files hold only the rows whose URL, local file or\r\n"
+    "                    header holds every word, ignoring case; a word that\r\n"
+    "                    starts with - must not be there (the backup file\r\n"
+    "                    always holds every entry)\r\n"
     "  /history ...      instead of reading the cache, compare the backup files\r\n"
     "                    named (or every *.cbf in a folder), each with the one\r\n"
     "                    saved before it, and write one row per change with the\r\n"
@@ -53,6 +59,7 @@ enum ListingFormat { FORMAT_REPORT, FORMAT_CSV, FORMAT_JSON_LINES, FORMAT_BODY_F
 
 struct CommandLineRequest {
     const char* since;
+    const char* filter;
     const char* listings[LISTING_FORMATS];  // the report, CSV, JSON Lines and body file
     const char* backup;
     char** history;     // the names after /history, or null
@@ -82,8 +89,9 @@ static BOOL IsStandardOutput(const char* path)
 static BOOL CheckHistory(const CommandLineRequest* request, char* problem)
 {
     const char* const* listings = request->listings;
-    if (request->since || request->backup || listings[FORMAT_REPORT] || request->cookies || request->strays) {
-        lstrcpyA(problem, "/history takes no /since, /report, /backup, /cookies or /strays.");
+    if (request->since || request->backup || listings[FORMAT_REPORT] || request->cookies || request->strays ||
+        request->filter) {
+        lstrcpyA(problem, "/history takes no /since, /report, /backup, /filter, /cookies or /strays.");
         return FALSE;
     }
     int toOutput = 0;
@@ -105,7 +113,8 @@ static BOOL ParseArguments(int count, char** arguments, CommandLineRequest* requ
 {
     const char** listings = request->listings;
     const struct { const char* name; const char** file; BOOL* flag; } switches[] = {
-        {"/since", &request->since, NULL},   {"/report", &listings[FORMAT_REPORT], NULL},
+        {"/since", &request->since, NULL},   {"/filter", &request->filter, NULL},
+        {"/report", &listings[FORMAT_REPORT], NULL},
         {"/csv", &listings[FORMAT_CSV], NULL}, {"/jsonl", &listings[FORMAT_JSON_LINES], NULL},
         {"/bodyfile", &listings[FORMAT_BODY_FILE], NULL}, {"/backup", &request->backup, NULL},
         {"/cookies", NULL, &request->cookies}, {"/strays", NULL, &request->strays},
@@ -144,7 +153,7 @@ static BOOL ParseArguments(int count, char** arguments, CommandLineRequest* requ
         // What follows a switch that takes a file is its file, whatever it starts
         // with: "/tmp/report.txt" is a path under Wine.
         if (i + 1 == count || arguments[i + 1][0] == '\0') {
-            wsprintfA(problem, "%s needs a file name.", switches[s].name);
+            wsprintfA(problem, "%s needs a %s.", switches[s].name, switches[s].file == &request->filter ? "text" : "file name");
             return FALSE;
         }
         *switches[s].file = arguments[++i];
@@ -225,17 +234,17 @@ static BOOL FillListing(ScriptRun* run, const CommandLineRequest* request, HANDL
 }
 
 // The listing in one format, to a file or to `output`: 0 or the failure.
-static DWORD WriteListing(const Listing* listing, const char* path, ListingFormat format, BOOL changedOnly,
+static DWORD WriteListing(const Listing* listing, const char* path, ListingFormat format, const RowFilter* shown,
                           HANDLE output)
 {
-    static DWORD (*const writers[LISTING_FORMATS])(SafeFile*, const Listing*, BOOL) = {
+    static DWORD (*const writers[LISTING_FORMATS])(SafeFile*, const Listing*, const RowFilter*) = {
         WriteListingText, WriteListingCsv, WriteListingJsonLines, WriteListingBodyFile};
     SafeFile file;
     if (IsStandardOutput(path))
         OpenDirectOutput(&file, output, format == FORMAT_REPORT ? CP_ACP : CP_UTF8);
     else if (OpenSafeFile(&file, path) != 0)
         return file.error;
-    writers[format](&file, listing, changedOnly);
+    writers[format](&file, listing, shown);
     return CommitSafeFile(&file);
 }
 
@@ -244,9 +253,12 @@ static DWORD WriteListing(const Listing* listing, const char* path, ListingForma
 static BOOL WriteOutputs(const ScriptRun* run, const CommandLineRequest* request, HANDLE output, HANDLE errors)
 {
     BOOL written = TRUE;
+    RowFilter shown = {};
+    shown.changedOnly = request->changed;
+    SetFilterText(&shown, request->filter ? request->filter : "");
     for (int format = 0; format < LISTING_FORMATS; format++) {
         const char* path = request->listings[format];
-        DWORD error = path ? WriteListing(&run->main, path, (ListingFormat)format, request->changed, output) : 0;
+        DWORD error = path ? WriteListing(&run->main, path, (ListingFormat)format, &shown, output) : 0;
         if (error)
             written = PrintFailure(errors, "Couldn't write", IsStandardOutput(path) ? NULL : path, error);
     }

@@ -50,6 +50,8 @@ static LongWork* NewWork(HWND window, WorkKind kind)
     work->loaded.clusterSize = g_app.mainListing.clusterSize;
     work->scanned.clusterSize = kind == WORK_FIRST_SCAN ? 0 : g_app.scanListing.clusterSize;
     work->source = &g_app.mainListing;
+    // A copy: the filter bar may change the rows shown while the work runs.
+    work->shown = g_app.shownRows.filter;
     return work;
 }
 

@@ -2,6 +2,7 @@
 #include <commctrl.h>
 #include "app_state.h"
 #include "commands.h"
+#include "filter_bar.h"
 #include "long_work.h"
 #include "work_commands.h"
 #include "list_view.h"
@@ -38,7 +39,8 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA* create)
     return g_app.listView ? 0 : -1;
 }
 
-// The status bar places itself along the bottom; the list view fills the rest.
+// The status bar places itself along the bottom, the filter bar when shown along
+// the top; the list view fills the rest.
 static void OnSize(WPARAM wParam, LPARAM lParam)
 {
     int width = (short)LOWORD(lParam);
@@ -47,9 +49,10 @@ static void OnSize(WPARAM wParam, LPARAM lParam)
     PlaceStatusParts();
     RECT status = {0, 0, 0, 0};
     GetClientRect(g_app.statusBar, &status);
+    int top = PlaceFilterBar(width);
     if (g_app.listView)
-        SetWindowPos(g_app.listView, NULL, 0, 0, width, height - status.bottom,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(g_app.listView, NULL, 0, top, width, height - status.bottom - top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // While work runs, the commands that must wait are grayed and Stop is offered;
@@ -86,7 +89,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_NOTIFY:
         return OnListNotify(window, wParam, (NMHDR*)lParam);
     case WM_COMMAND:
-        OnCommand(window, LOWORD(wParam));
+        if (!OnFilterBarCommand(window, wParam, lParam))
+            OnCommand(window, LOWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == FILTER_TIMER)
+            ApplyFilterText(window);
         return 0;
     case WM_INITMENUPOPUP:
         OnInitMenu((HMENU)wParam);

@@ -4,6 +4,7 @@
 #include "cache_scan.h"
 #include "entry_index.h"
 #include "fill_progress.h"
+#include "filter_bar.h"
 #include "find_dialog.h"
 #include "long_work.h"
 #include "work_commands.h"
@@ -80,7 +81,8 @@ int RunMessageLoop()
         if (IsFindDialogMessage(&message))
             continue;
         HWND window = GetParent(g_app.listView);
-        if (shortcuts && window && TranslateAcceleratorA(window, shortcuts, &message))
+        // Keys typed in the filter box are its own, save the function keys.
+        if (shortcuts && window && !IsFilterBoxKey(&message) && TranslateAcceleratorA(window, shortcuts, &message))
             continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);

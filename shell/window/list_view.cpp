@@ -61,9 +61,36 @@ static BOOL InsertRows(Listing* listing, BOOL newOnly)
     return TRUE;
 }
 
-// With only changes shown, every change of the rows rebuilds them over the
-// changed entries in the listing's order.
-static BOOL InsertChangedRows(Listing* listing)
+// Makes the control hold `count` rows. The rows hold no text, only their place,
+// so the rows it has are kept and rows are added or dropped at the end, whichever
+// is quicker; the selection, which may now be on another entry, is cleared.
+static BOOL SetRowCount(LONG count)
+{
+    HWND list = g_app.listView;
+    LONG had = (LONG)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    if (had - count > count) {
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        had = 0;
+    }
+    LONG selected = (LONG)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
+    if (selected >= 0) {
+        LVITEMA state = {};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(list, LVM_SETITEMSTATE, selected, (LPARAM)&state);
+    }
+    SendMessageA(list, LVM_SETITEMCOUNT, count, 0);
+    while (had > count)
+        SendMessageA(list, LVM_DELETEITEM, --had, 0);
+    for (LONG row = had; row < count; row++) {
+        if (!InsertCallbackRow(row))
+            return FALSE;
+    }
+    return TRUE;
+}
+
+// With the rows narrowed, every change of the rows rebuilds them over the entries
+// the filter passes, in the listing's order.
+static BOOL InsertShownRows(Listing* listing)
 {
     ShownRows* shown = &g_app.shownRows;
     for (LONG i = 0; i < listing->count; i++) {
@@ -71,11 +98,7 @@ static BOOL InsertChangedRows(Listing* listing)
         if (entry->status == STATUS_ADDED_HIDDEN)
             entry->status = STATUS_UNCHANGED;
     }
-    BOOL done = CollectChangedRows(shown, listing);
-    SendMessageA(g_app.listView, LVM_DELETEALLITEMS, 0, 0);
-    SendMessageA(g_app.listView, LVM_SETITEMCOUNT, shown->count, 0);
-    for (LONG row = 0; done && row < shown->count; row++)
-        done = InsertCallbackRow(row);
+    BOOL done = CollectShownRows(shown, listing) && SetRowCount(shown->count);
     ShowShownCount();
     return done;
 }
@@ -96,20 +119,27 @@ static void ResumeRedraw()
 BOOL AddListRows(Listing* listing, BOOL newOnly)
 {
     SuspendRedraw();
-    BOOL done = g_app.shownRows.changesOnly ? InsertChangedRows(listing) : InsertRows(listing, newOnly);
+    BOOL done = RowsNarrowed() ? InsertShownRows(listing) : InsertRows(listing, newOnly);
     ResumeRedraw();
     return done;
 }
 
 BOOL AppendListRows(Listing* listing, LONG first)
 {
-    if (g_app.shownRows.changesOnly)
-        return TRUE;
+    ShownRows* shown = &g_app.shownRows;
+    BOOL narrowed = RowsNarrowed();
     SuspendRedraw();
     BOOL done = TRUE;
-    for (LONG i = first; done && i < listing->count; i++)
-        done = InsertCallbackRow(i);
+    for (LONG i = first; done && i < listing->count; i++) {
+        LONG had = shown->count;
+        if (!narrowed)
+            done = InsertCallbackRow(i);
+        else if ((done = AddShownRow(shown, listing, i)) && shown->count > had)
+            done = InsertCallbackRow(had);
+    }
     ResumeRedraw();
+    if (narrowed)
+        ShowShownCount();
     return done;
 }
 
@@ -117,8 +147,8 @@ BOOL ReplaceListRows(Listing* listing)
 {
     SuspendRedraw();
     BOOL done;
-    if (g_app.shownRows.changesOnly) {
-        done = InsertChangedRows(listing);
+    if (RowsNarrowed()) {
+        done = InsertShownRows(listing);
     } else {
         SendMessageA(g_app.listView, LVM_DELETEALLITEMS, 0, 0);
         SendMessageA(g_app.listView, LVM_SETITEMCOUNT, listing->count, 0);
@@ -166,8 +196,8 @@ static void OnColumnClick(LONG column)
     RememberSelection(&selected);
     SortListing(&g_app.mainListing, column, settings->sortDirection);
     // The changed rows keep their number; only the positions they show move.
-    if (g_app.shownRows.changesOnly)
-        CollectChangedRows(&g_app.shownRows, &g_app.mainListing);
+    if (RowsNarrowed())
+        CollectShownRows(&g_app.shownRows, &g_app.mainListing);
     InvalidateRect(g_app.listView, NULL, TRUE);
     RestoreSelection(&selected);
     ShowSortArrow(column, settings->sortDirection);

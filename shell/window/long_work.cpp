@@ -87,7 +87,7 @@ static DWORD WINAPI RunWork(void* context)
         work->error = SaveBackupFile(work->path, work->source, &saving, &work->outcome);
         break;
     case WORK_EXPORT_CSV:
-        work->error = ExportListingCsv(work->path, work->source);
+        work->error = ExportListingCsv(work->path, work->source, &work->shown);
         break;
     case WORK_SAVE_LISTING:
         work->error = ExportListingText(work->path, work->source);

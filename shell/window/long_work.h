@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include "backup_writer.h"
+#include "row_filter.h"
 #include "listing.h"
 #include "selection.h"
 #include "system_functions.h"
@@ -41,6 +42,7 @@ struct LongWork {
     BOOL includeCookies;
     FreeSpaceQuery freeSpace;
     const Listing* source;      // what a save or export writes; nothing changes it meanwhile
+    RowFilter shown;          // the rows shown when the work began: what an export writes
     Listing loaded;             // filled by the worker, then the window's
     Listing scanned;
     BackupSaveOutcome outcome;

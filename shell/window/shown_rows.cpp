@@ -1,6 +1,5 @@
 #include "shown_rows.h"
 #include "app_state.h"
-#include "entry_status.h"
 #include "heap.h"
 
 // Room for `needed` positions; FALSE when memory ran out.
@@ -16,18 +15,32 @@ static BOOL Reserve(ShownRows* rows, LONG needed)
     return TRUE;
 }
 
-BOOL CollectChangedRows(ShownRows* rows, const Listing* listing)
+BOOL RowsNarrowed()
+{
+    return FilterNarrows(&g_app.shownRows.filter);
+}
+
+BOOL CollectShownRows(ShownRows* rows, const Listing* listing)
 {
     rows->count = 0;
-    LONG changed = 0;
-    for (LONG i = 0; i < listing->count; i++)
-        changed += IsChangedStatus(EntryAt(listing, i)->status) ? 1 : 0;
-    if (!Reserve(rows, changed))
+    // Room for every row at once: a second pass to count them would cost as much
+    // as the first.
+    if (!Reserve(rows, listing->count))
         return FALSE;
     for (LONG i = 0; i < listing->count; i++) {
-        if (IsChangedStatus(EntryAt(listing, i)->status))
+        if (EntryShown(EntryAt(listing, i), &rows->filter))
             rows->positions[rows->count++] = i;
     }
+    return TRUE;
+}
+
+BOOL AddShownRow(ShownRows* rows, const Listing* listing, LONG position)
+{
+    if (!EntryShown(EntryAt(listing, position), &rows->filter))
+        return TRUE;
+    if (rows->count == rows->capacity && !Reserve(rows, rows->capacity ? rows->capacity * 2 : 1024))
+        return FALSE;
+    rows->positions[rows->count++] = position;
     return TRUE;
 }
 
@@ -41,7 +54,7 @@ void FreeShownRows(ShownRows* rows)
 LONG ListingPosition(LONG row)
 {
     const ShownRows* rows = &g_app.shownRows;
-    if (!rows->changesOnly)
+    if (!RowsNarrowed())
         return row >= 0 && row < g_app.mainListing.count ? row : -1;
     return row >= 0 && row < rows->count ? rows->positions[row] : -1;
 }
@@ -49,7 +62,7 @@ LONG ListingPosition(LONG row)
 LONG RowOfPosition(LONG position)
 {
     const ShownRows* rows = &g_app.shownRows;
-    if (!rows->changesOnly)
+    if (!RowsNarrowed())
         return position;
     // The positions ascend with the rows.
     LONG low = 0, high = rows->count;
@@ -70,5 +83,5 @@ CacheEntry* EntryOfRow(LONG row)
 
 LONG ShownRowCount()
 {
-    return g_app.shownRows.changesOnly ? g_app.shownRows.count : g_app.mainListing.count;
+    return RowsNarrowed() ? g_app.shownRows.count : g_app.mainListing.count;
 }

@@ -1,24 +1,29 @@
 // Which entry of the main listing each list row shows. Normally row i shows entry
-// i; with "Show Changes Only" on, the rows show only the entries whose status is
-// not unchanged, in the listing's order, and every row-based operation (cell
-// texts, activation, the row menu, selection, find) goes through this mapping.
+// i; with "Show Changes Only" on or a filter typed, the rows show only the entries
+// the filter passes, in the listing's order, and every row-based operation (cell
+// texts, activation, the row menu, selection, find, what is exported) goes
+// through this mapping.
 #ifndef BRINDLEWICK_SHOWN_ROWS_H
 #define BRINDLEWICK_SHOWN_ROWS_H
 
 #include <windows.h>
 #include "listing.h"
-#include "entry_status.h"   // IsChangedStatus, the filter's rule
+#include "row_filter.h"
 
 struct ShownRows {
-    BOOL changesOnly;   // "Show Changes Only" is on; off at every start
-    LONG* positions;    // listing position of each row while changesOnly is set
+    RowFilter filter; // "Show Changes Only" and the filter bar's words; neither stored
+    LONG* positions;    // listing position of each row while the filter narrows
     LONG count;         // rows in positions
     LONG capacity;
 };
 
-// Fills `rows` with the positions of the listing's changed entries; FALSE (and no
+// Whether some entries are left out of the rows.
+BOOL RowsNarrowed();
+// Fills `rows` with the positions of the entries the filter passes; FALSE (and no
 // rows) when memory ran out.
-BOOL CollectChangedRows(ShownRows* rows, const Listing* listing);
+BOOL CollectShownRows(ShownRows* rows, const Listing* listing);
+// Adds the position when its entry passes; FALSE when memory ran out.
+BOOL AddShownRow(ShownRows* rows, const Listing* listing, LONG position);
 void FreeShownRows(ShownRows* rows);
 
 // The main listing's position shown in list row `row`, or -1 when the row shows
@@ -28,7 +33,7 @@ LONG ListingPosition(LONG row);
 LONG RowOfPosition(LONG position);
 // The entry list row `row` shows, or null.
 CacheEntry* EntryOfRow(LONG row);
-// Rows the list has: every entry of the main listing, or the changed ones.
+// Rows the list has: every entry of the main listing, or those the filter passes.
 LONG ShownRowCount();
 
 #endif

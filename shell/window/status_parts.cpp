@@ -1,6 +1,7 @@
 #include "status_parts.h"
 #include <commctrl.h>
 #include "app_state.h"
+#include "shown_rows.h"
 
 // Right edge of part 0, as the totals have always had it.
 static const int TOTALS_RIGHT = 600;
@@ -11,7 +12,7 @@ static const int STRAYS_PART_WIDTH = 280;
 
 void PlaceStatusParts()
 {
-    if (!g_app.shownRows.changesOnly) {
+    if (!RowsNarrowed()) {
         const int parts[2] = {TOTALS_RIGHT, -1};
         SendMessageA(g_app.statusBar, SB_SETPARTS, 2, (LPARAM)parts);
         return;
@@ -30,7 +31,7 @@ void PlaceStatusParts()
 
 void ShowShownCount()
 {
-    if (!g_app.shownRows.changesOnly)
+    if (!RowsNarrowed())
         return;
     char text[64];
     wsprintfA(text, "Showing %ld of %ld", g_app.shownRows.count, g_app.mainListing.count);

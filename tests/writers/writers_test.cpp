@@ -154,7 +154,7 @@ TEST(CsvExport, TextsNumbersAndTimesForAParserInEveryZone)
         expected << '\t' << e->typeFlags << '\t' << e->hitRate << '\t' << e->useCount << '\t' << e->exemptDelta << '\t'
                  << Hex(e->headerText) << "\r\n";
     }
-    ASSERT_EQ(ExportListingCsv(OutputPath("csv_export.csv").c_str(), listing.get()), 0u);
+    ASSERT_EQ(ExportListingCsv(OutputPath("csv_export.csv").c_str(), listing.get(), NULL), 0u);
     std::ifstream file(OutputPath("csv_export.csv"), std::ios::binary);
     std::string csv((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     // The header and the first two rows, byte for byte but for the local times, which differ by zone.
@@ -180,7 +180,7 @@ TEST(SafeSave, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
     BackupSaveOutcome outcome;
     const std::pair<const char*, std::function<DWORD()>> writers[] = {
         {"report", [&] { return ExportListingText(target.path.c_str(), listing.get()); }},
-        {"csv", [&] { return ExportListingCsv(target.path.c_str(), listing.get()); }},
+        {"csv", [&] { return ExportListingCsv(target.path.c_str(), listing.get(), NULL); }},
         {"backup", [&] { return SaveBackupFile(target.path.c_str(), listing.get(), nullptr, &outcome); }}};
     // The file held open by another program is held here: the system refuses every process alike. A target held
     // or read-only is refused before any work: every write would meet the full disk.
