@@ -35,7 +35,7 @@ static LRESULT CALLBACK FilterBoxProc(HWND window, UINT message, WPARAM wParam, 
 
 static HWND MakeChild(HWND parent, DWORD extended, const char* type, const char* text, DWORD style, int id)
 {
-    HWND child = CreateWindowExA(extended, type, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+    HWND child = CreateWindowExA(extended, type, text, WS_CHILD | style, 0, 0, 0, 0, parent,
                                  (HMENU)(INT_PTR)id, g_app.instance, NULL);
     SendMessageA(child, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
     return child;

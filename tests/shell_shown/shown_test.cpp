@@ -71,6 +71,10 @@ TEST_F(ShownTest, TheFilterNarrowsTheRowsAndWhatIsExported)
     ASSERT_EQ(RowCount(), 3);
 
     Filter("ALPHA");
+    RECT box, list;
+    GetWindowRect(FilterBox(), &box), GetWindowRect(g_app.listView, &list);
+    EXPECT_TRUE(IsWindowVisible(FilterBox()));
+    EXPECT_LE(box.bottom, list.top);    // the list made room
     EXPECT_EQ(Names(), Texts({"alpha/page.htm", "alpha/style.css"}));
     EXPECT_EQ(StatusText(2), "Showing 2 of 3");
     Filter("  alpha   -css ");
@@ -104,6 +108,8 @@ TEST_F(ShownTest, TheFilterNarrowsTheRowsAndWhatIsExported)
 
     SendMessageA(FilterBox(), WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_FALSE(IsWindowVisible(FilterBox()));
+    GetWindowRect(g_app.listView, &list);
+    EXPECT_LT(list.top, box.top);       // and took it back
     EXPECT_EQ(RowCount(), 5);
     EXPECT_EQ(Names()[4], "gamma/page.htm");
 }
