@@ -160,6 +160,11 @@ static BOOL ParseArguments(int count, char** arguments, CommandLineRequest* requ
     }
     if (request->help)
         return TRUE;
+    // A word left out would let through rows it was meant to keep out.
+    if (request->filter && lstrlenA(request->filter) >= FILTER_TEXT_BYTES) {
+        wsprintfA(problem, "/filter takes at most %d characters.", FILTER_TEXT_BYTES - 1);
+        return FALSE;
+    }
     if (request->history)
         return CheckHistory(request, problem);
     if (!listings[FORMAT_REPORT] && !listings[FORMAT_CSV] && !listings[FORMAT_JSON_LINES] &&

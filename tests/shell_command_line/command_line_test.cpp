@@ -150,6 +150,7 @@ TEST_F(MainWindowTest, EveryUsageAndFailureExitsWithItsCode)
         {{"/history", notes.path, "/csv", "-", "/report", "-"}, 1, "", "/history takes no /since, /report,"},
         {{"/history", notes.path, "/csv", "-", "/jsonl", "-"}, 1, "", "/history writes its files together"},
         {{"/backup", "-"}, 1, "", "/backup needs a file name: a backup file cannot go to standard output."},
+        {{"/filter", std::string(256, 'w'), "/report", "-"}, 1, "", "/filter takes at most 255 characters."},
         {{"/since", missing, "/report", "-"}, 2, "",
          "Couldn't read the cache backup file \"" + missing + "\": " + SystemText(ERROR_FILE_NOT_FOUND) + "\r\n"},
         {{"/since", notes.path, "/report", "-"}, 2, "",
