@@ -14,7 +14,8 @@ void StartFirstScan(HWND window);
 // and the rows and status bar texts that show it.
 void PresentFirstListing();
 // "Scan Cache", the two loads, "Compare with Backup File...", "Save Listing",
-// "Save Cache Backup..." and "Export CSV...": asks what it needs and starts the work.
+// "Save Cache Backup...", "Export CSV..." and "Save Cached Files To Folder...":
+// asks what it needs and starts the work.
 void StartWorkCommand(HWND window, UINT command);
 // Whether the command must wait while work runs: it would change the listing, its
 // order or the options the work uses, or start other work.

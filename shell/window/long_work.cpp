@@ -92,6 +92,9 @@ static DWORD WINAPI RunWork(void* context)
     case WORK_SAVE_LISTING:
         work->error = ExportListingText(work->path, work->source);
         break;
+    case WORK_SAVE_FILES:
+        work->error = SaveSiteTree(work->path, work->source, &work->shown, &saving, &work->files);
+        break;
     }
     PostMessageA(work->window, WM_WORK_DONE, 0, (LPARAM)work);
     return 0;

@@ -22,6 +22,7 @@ static const RowMenuItem RowMenuItems[] = {
     {IDM_COPY_ROW, "Copy Row", ALWAYS},
     {0, NULL, ALWAYS},
     {IDM_SAVE_CACHED_FILE, "Save Cached File As...", NEEDS_FILE},
+    {IDM_SAVE_FILES_TO_FOLDER, "Save Cached Files To Folder...", ALWAYS},   // the rows shown, not this one
     {0, NULL, ALWAYS},
     {IDM_PROPERTIES, "Properties\tAlt+Enter", ALWAYS},
 };
