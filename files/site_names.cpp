@@ -151,8 +151,8 @@ static int HostPart(const char* url, int limit, char* out, const char** pathStar
     int length = 0;
     if (host) {
         BOOL bracket = host[0] == '[';  // an IPv6 address: its colons are not the port's
-        while (host + length < *pathStart && (host[length] != ':' || bracket))
-            bracket = bracket && host[length++] != ']';
+        for (; host + length < *pathStart && (host[length] != ':' || bracket); length++)
+            bracket = bracket && host[length] != ']';
         BOOL cut = FALSE;
         length = CleanPart(host, length, out, &cut);
     }
