@@ -128,12 +128,17 @@ TEST_F(MainWindowTest, ExtractKeepsEveryFileInsideTheFolderAndReplacesNothing)
         EXPECT_NE(SeedCacheEntry(SeedEntry(url, "bytes of " + url)), "") << url;
     }
     ASSERT_TRUE(DeleteFileA(SeedCacheEntry(SeedEntry(h + "gone.htm")).c_str()));
+    HANDLE locked = CreateFileA(SeedCacheEntry(SeedEntry(h + "locked.htm")).c_str(), GENERIC_READ, 0, NULL,
+                                OPEN_EXISTING, 0, NULL);    // a file that cannot be read fails, and the rest go on
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     ASSERT_TRUE(SHCreateDirectoryExA(NULL, (folder + "\\www.nasty.example").c_str(), NULL) == ERROR_SUCCESS);
     ASSERT_TRUE(WriteAll(mine, "mine") && WriteAll(outer + "\\sentinel.txt", "sentinel"));
     std::string errors;
-    EXPECT_EQ(RunProgram("/extract \"" + folder + "\"", nullptr, &errors), 0);
+    EXPECT_EQ(RunProgram("/extract \"" + folder + "\"", nullptr, &errors), 2);
+    CloseHandle(locked);
     EXPECT_EQ(errors, "Cached files saved in \"" + folder + "\": " + std::to_string(contents.size()) +
-                          " saved, 1 skipped (no local file, or the file is gone), 0 failed.\r\n");
+                          " saved, 1 skipped (no local file, or the file is gone), 1 failed.\r\nThe first failure, \"" +
+                          h + "locked.htm\": " + SystemText(ERROR_SHARING_VIOLATION) + "\r\n");
     std::map<std::string, std::string> files;
     Walk(outer, &files);
     EXPECT_EQ(files[outer + "\\sentinel.txt"], "sentinel");
