@@ -234,12 +234,12 @@ TEST_F(EverydayTest, RowMenuActsOnTheRowOrGraysWhatDoesNotApplyAndPropertiesShow
     ASSERT_TRUE(CommitUrlCacheEntryA((Site + "nofile.htm").c_str(), NULL, none, none, NORMAL_ENTRY, NULL, 0, NULL, NULL));
     ASSERT_TRUE(OpenWindow());
     const std::string all = "Open|Open Containing Folder|Copy URL|Copy Local File Path|Copy Row|"
-                            "Save Cached File As...|Properties|";
+                            "Save Cached File As...|Save Cached Files To Folder...|Properties|";
     const struct { std::string key, items; } rows[] = {
         {url, all}, {"", "Open|Open Containing Folder|-Copy URL|Copy Local File Path|Copy Row|Save Cached File As...|"
-                         "Properties|"},
+                         "Save Cached Files To Folder...|Properties|"},
         {Site + "nofile.htm", "-Open|-Open Containing Folder|Copy URL|-Copy Local File Path|Copy Row|"
-                              "-Save Cached File As...|Properties|"}};
+                              "-Save Cached File As...|Save Cached Files To Folder...|Properties|"}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.key);
         RECT place = {LVIR_LABEL, 0, 0, 0};
