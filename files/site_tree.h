@@ -12,7 +12,7 @@ const int SITE_URL_BYTES = 300;
 
 struct SiteTreeOutcome {
     LONG saved;
-    LONG skipped;                   // no local file (a stray, a Deleted entry, a record of a backup file), or it is gone
+    LONG skipped;                   // no URL or local file (a stray, Deleted, from a backup file), or the file gone
     LONG failed;
     DWORD firstError;               // the first failure's code, 0 when none failed
     char firstUrl[SITE_URL_BYTES];  // and its entry's URL, cut to fit
