@@ -1,5 +1,6 @@
 #include "commands.h"
 #include "app_state.h"
+#include "delete_entries.h"
 #include "dialogs.h"
 #include "file_dialogs.h"
 #include "list_view.h"
@@ -68,6 +69,10 @@ void OnCommand(HWND window, UINT command)
     case IDM_EXPORT_CSV:
     case IDM_SAVE_FILES_TO_FOLDER:
         StartWorkCommand(window, command);
+        break;
+    case IDM_DELETE_ENTRY:
+    case IDM_DELETE_SHOWN:
+        StartDeleteCommand(window, command);
         break;
     case IDM_STOP:
         if (CurrentWork())

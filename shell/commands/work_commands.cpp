@@ -1,6 +1,7 @@
 #include "work_commands.h"
 #include "app_state.h"
 #include "backup_load.h"
+#include "delete_entries.h"
 #include "entry_index.h"
 #include "file_dialogs.h"
 #include "fill_progress.h"
@@ -30,6 +31,8 @@ BOOL WaitsForWork(UINT command)
     case IDM_INCLUDE_STRAYS:
     case IDM_INCLUDE_COOKIES:
     case IDM_SHOW_CHANGES_ONLY:
+    case IDM_DELETE_ENTRY:
+    case IDM_DELETE_SHOWN:
         return TRUE;
     default:
         return FALSE;
@@ -39,7 +42,7 @@ BOOL WaitsForWork(UINT command)
 // One piece of work runs at a time: its record is this one.
 static LongWork theWork;
 
-static LongWork* NewWork(HWND window, WorkKind kind)
+LongWork* NewWork(HWND window, WorkKind kind)
 {
     LongWork* work = &theWork;
     ZeroMemory(work, sizeof *work);
@@ -56,7 +59,7 @@ static LongWork* NewWork(HWND window, WorkKind kind)
     return work;
 }
 
-static void Begin(HWND window, LongWork* work)
+void BeginWork(HWND window, LongWork* work)
 {
     if (work->kind != WORK_FIRST_SCAN)
         RememberSelection(&work->selected);
@@ -76,7 +79,7 @@ void StartFirstScan(HWND window)
     InitListing(main);
     LongWork* work = NewWork(window, WORK_FIRST_SCAN);
     if (work)
-        Begin(window, work);
+        BeginWork(window, work);
 }
 
 // The kind of work and the file it asks for.
@@ -123,7 +126,7 @@ void StartWorkCommand(HWND window, UINT command)
     }
     // The cluster size the scan needs may have been measured since NewWork.
     work->scanned.clusterSize = g_app.scanListing.clusterSize;
-    Begin(window, work);
+    BeginWork(window, work);
 }
 
 void PresentFirstListing()
@@ -276,6 +279,13 @@ void OnWorkDone(HWND window, LongWork* work)
     case WORK_SAVE_FILES:
         TakeSavedFiles(window, work);
         break;
+    case WORK_DELETE_ENTRIES: {
+        // The rescan that shows what went is work of its own, started once this ends.
+        CacheDeleteOutcome deletion = work->deletion;
+        EndLongWork(work);
+        FinishDeletion(window, &deletion);
+        return;
+    }
     default:
         TakeSave(window, work);
         break;

@@ -17,6 +17,11 @@ void PresentFirstListing();
 // "Save Cache Backup...", "Export CSV..." and "Save Cached Files To Folder...":
 // asks what it needs and starts the work.
 void StartWorkCommand(HWND window, UINT command);
+// The record of the next work, with what it takes from the window's state now (the
+// options, the rows shown, the selection is taken by BeginWork).
+LongWork* NewWork(HWND window, WorkKind kind);
+// Starts the work; says so when it cannot start.
+void BeginWork(HWND window, LongWork* work);
 // Whether the command must wait while work runs: it would change the listing, its
 // order or the options the work uses, or start other work.
 BOOL WaitsForWork(UINT command);

@@ -1,6 +1,7 @@
 #include "main_window.h"
 #include <commctrl.h>
 #include "app_state.h"
+#include "cache_delete.h"
 #include "commands.h"
 #include "filter_bar.h"
 #include "long_work.h"
@@ -8,6 +9,7 @@
 #include "list_view.h"
 #include "resource.h"
 #include "row_menu.h"
+#include "selection.h"
 #include "settings.h"
 #include "sort_arrow.h"
 #include "status_parts.h"
@@ -41,7 +43,7 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA* create)
 
 // The status bar places itself along the bottom, the filter bar when shown along
 // the top; the list view fills the rest.
-static void OnSize(WPARAM wParam, LPARAM lParam)
+static void OnSize(HWND window, WPARAM wParam, LPARAM lParam)
 {
     int width = (short)LOWORD(lParam);
     int height = (short)HIWORD(lParam);
@@ -49,14 +51,15 @@ static void OnSize(WPARAM wParam, LPARAM lParam)
     PlaceStatusParts();
     RECT status = {0, 0, 0, 0};
     GetClientRect(g_app.statusBar, &status);
-    int top = PlaceFilterBar(width);
+    int top = PlaceFilterBar(window, width);
     if (g_app.listView)
         SetWindowPos(g_app.listView, NULL, 0, top, width, height - status.bottom - top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // While work runs, the commands that must wait are grayed and Stop is offered;
-// "Load as a Subsequent Scan" stays grayed always.
+// "Load as a Subsequent Scan" stays grayed always, "Delete From Cache..." unless
+// the selected row is an entry of the cache.
 static void OnInitMenu(HMENU menu)
 {
     BOOL working = CurrentWork() != NULL;
@@ -64,6 +67,9 @@ static void OnInitMenu(HMENU menu)
         UINT command = GetMenuItemID(menu, i);
         if (command == IDM_STOP)
             EnableMenuItem(menu, command, MF_BYCOMMAND | (working ? MF_ENABLED : MF_GRAYED));
+        else if (command == IDM_DELETE_ENTRY)
+            EnableMenuItem(menu, command,
+                           MF_BYCOMMAND | (!working && IsDeletableEntry(SelectedEntry()) ? MF_ENABLED : MF_GRAYED));
         else if (WaitsForWork(command) && command != IDM_LOAD_SUBSEQUENT_SCAN)
             EnableMenuItem(menu, command, MF_BYCOMMAND | (working ? MF_GRAYED : MF_ENABLED));
     }
@@ -84,7 +90,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnDestroy(window);
         return 0;
     case WM_SIZE:
-        OnSize(wParam, lParam);
+        OnSize(window, wParam, lParam);
         return 0;
     case WM_NOTIFY:
         return OnListNotify(window, wParam, (NMHDR*)lParam);

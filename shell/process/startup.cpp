@@ -99,5 +99,6 @@ void ShutDown()
         EndLongWork(CurrentWork());
     FreeListing(&g_app.mainListing);
     FreeShownRows(&g_app.shownRows);
+    g_app.shownRows = ShownRows();     // the filter too: it is never kept
     ReleaseSystemFunctions(&g_app.system);
 }

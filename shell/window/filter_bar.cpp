@@ -7,10 +7,15 @@
 #include "shown_rows.h"
 #include "status_parts.h"
 
-// The caption, box and button stand on the main window, so that their
-// notifications reach it.
-static HWND caption, box, closeButton;
+// The edit control's own procedure, which the box's passes everything else to.
 static WNDPROC boxProcedure;
+
+// The caption, box and button stand on the main window, so that their
+// notifications reach it; null until the bar was first shown.
+static HWND Part(HWND window, int id)
+{
+    return GetDlgItem(window, id);
+}
 
 // Esc closes the bar and Enter hands the keys to the list.
 static LRESULT CALLBACK FilterBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -30,28 +35,31 @@ static LRESULT CALLBACK FilterBoxProc(HWND window, UINT message, WPARAM wParam, 
 
 static HWND MakeChild(HWND parent, DWORD extended, const char* type, const char* text, DWORD style, int id)
 {
-    HWND child = CreateWindowExA(extended, type, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+    HWND child = CreateWindowExA(extended, type, text, WS_CHILD | style, 0, 0, 0, 0, parent,
                                  (HMENU)(INT_PTR)id, g_app.instance, NULL);
     SendMessageA(child, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
     return child;
 }
 
-static BOOL MakeBar(HWND window)
+static HWND MakeBar(HWND window)
 {
-    caption = MakeChild(window, 0, "STATIC", "Filter:", SS_CENTERIMAGE, IDC_FILTER_CAPTION);
-    box = MakeChild(window, WS_EX_CLIENTEDGE, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, IDC_FILTER_TEXT);
-    closeButton = MakeChild(window, 0, "BUTTON", "X", BS_PUSHBUTTON, IDC_FILTER_CLOSE);
+    HWND caption = MakeChild(window, 0, "STATIC", "Filter:", SS_CENTERIMAGE, IDC_FILTER_CAPTION);
+    HWND box = MakeChild(window, WS_EX_CLIENTEDGE, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, IDC_FILTER_TEXT);
+    HWND closeButton = MakeChild(window, 0, "BUTTON", "X", BS_PUSHBUTTON, IDC_FILTER_CLOSE);
+    if (!caption || !box || !closeButton) {
+        DestroyWindow(caption), DestroyWindow(box), DestroyWindow(closeButton);
+        return NULL;
+    }
     SendMessageA(box, EM_LIMITTEXT, FILTER_TEXT_BYTES - 1, 0);
     boxProcedure = (WNDPROC)SetWindowLongPtrA(box, GWLP_WNDPROC, (LONG_PTR)FilterBoxProc);
-    return caption && box && closeButton;
+    return box;
 }
 
 static void ShowBar(HWND window, BOOL visible)
 {
     int show = visible ? SW_SHOW : SW_HIDE;
-    ShowWindow(caption, show);
-    ShowWindow(box, show);
-    ShowWindow(closeButton, show);
+    for (int id = IDC_FILTER_CAPTION; id <= IDC_FILTER_CLOSE; id++)
+        ShowWindow(Part(window, id), show);
     // Lay the window out again, the list making room or taking it back.
     RECT client;
     GetClientRect(window, &client);
@@ -60,7 +68,8 @@ static void ShowBar(HWND window, BOOL visible)
 
 void ShowFilterBar(HWND window)
 {
-    if (!box && !MakeBar(window))
+    HWND box = Part(window, IDC_FILTER_TEXT);
+    if (!box && !(box = MakeBar(window)))
         return;
     if (!IsWindowVisible(box))
         ShowBar(window, TRUE);
@@ -70,6 +79,7 @@ void ShowFilterBar(HWND window)
 
 void CloseFilterBar(HWND window)
 {
+    HWND box = Part(window, IDC_FILTER_TEXT);
     if (!box)
         return;
     KillTimer(window, FILTER_TIMER);
@@ -79,8 +89,9 @@ void CloseFilterBar(HWND window)
     SetFocus(g_app.listView);
 }
 
-int PlaceFilterBar(int width)
+int PlaceFilterBar(HWND window, int width)
 {
+    HWND box = Part(window, IDC_FILTER_TEXT);
     if (!box || !IsWindowVisible(box))
         return 0;
     TEXTMETRICA metrics = {};
@@ -93,22 +104,22 @@ int PlaceFilterBar(int width)
     int boxWidth = width - 3 * gap - captionWidth - height - gap;
     if (boxWidth < 40)
         boxWidth = 40;
-    MoveWindow(caption, gap, gap, captionWidth, height, TRUE);
+    MoveWindow(Part(window, IDC_FILTER_CAPTION), gap, gap, captionWidth, height, TRUE);
     MoveWindow(box, 2 * gap + captionWidth, gap, boxWidth, height, TRUE);
-    MoveWindow(closeButton, 3 * gap + captionWidth + boxWidth, gap, height, height, TRUE);
+    MoveWindow(Part(window, IDC_FILTER_CLOSE), 3 * gap + captionWidth + boxWidth, gap, height, height, TRUE);
     return height + 2 * gap;
 }
 
 BOOL OnFilterBarCommand(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    if (!box || !lParam)
+    if (!lParam)
         return FALSE;
-    if ((HWND)lParam == box) {
+    if ((HWND)lParam == Part(window, IDC_FILTER_TEXT)) {
         if (HIWORD(wParam) == EN_CHANGE)
             SetTimer(window, FILTER_TIMER, FILTER_DELAY_MS, NULL);
         return TRUE;
     }
-    if ((HWND)lParam == closeButton) {
+    if ((HWND)lParam == Part(window, IDC_FILTER_CLOSE)) {
         if (HIWORD(wParam) == BN_CLICKED)
             CloseFilterBar(window);
         return TRUE;
@@ -120,8 +131,7 @@ void ApplyFilterText(HWND window)
 {
     KillTimer(window, FILTER_TIMER);
     char text[FILTER_TEXT_BYTES] = "";
-    if (box)
-        GetWindowTextA(box, text, sizeof text);
+    GetDlgItemTextA(window, IDC_FILTER_TEXT, text, sizeof text);
     ShownRows* shown = &g_app.shownRows;
     BOOL wasNarrowed = RowsNarrowed();
     SetFilterText(&shown->filter, text);
@@ -138,7 +148,9 @@ void ApplyFilterText(HWND window)
 
 BOOL IsFilterBoxKey(const MSG* message)
 {
-    if (!box || message->hwnd != box || (message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN))
+    if (message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN)
+        return FALSE;
+    if (GetDlgCtrlID(message->hwnd) != IDC_FILTER_TEXT || GetParent(message->hwnd) != GetParent(g_app.listView))
         return FALSE;
     return message->wParam < VK_F1 || message->wParam > VK_F24;
 }

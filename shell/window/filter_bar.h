@@ -18,7 +18,7 @@ void ShowFilterBar(HWND window);
 void CloseFilterBar(HWND window);
 // Places the bar along the top of a client area `width` wide; gives the height it
 // takes, 0 while hidden.
-int PlaceFilterBar(int width);
+int PlaceFilterBar(HWND window, int width);
 // The bar's WM_COMMAND (the box's changes, the close button); FALSE for the rest.
 BOOL OnFilterBarCommand(HWND window, WPARAM wParam, LPARAM lParam);
 // The main window's FILTER_TIMER: the rows now follow the box's text.

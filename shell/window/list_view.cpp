@@ -72,11 +72,13 @@ static BOOL SetRowCount(LONG count)
         SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
         had = 0;
     }
-    LONG selected = (LONG)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED);
-    if (selected >= 0) {
+    const UINT marks[] = {LVNI_SELECTED, LVNI_FOCUSED};
+    for (UINT mark : marks) {
+        LONG row = (LONG)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, mark);
         LVITEMA state = {};
         state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageA(list, LVM_SETITEMSTATE, selected, (LPARAM)&state);
+        if (row >= 0)
+            SendMessageA(list, LVM_SETITEMSTATE, row, (LPARAM)&state);
     }
     SendMessageA(list, LVM_SETITEMCOUNT, count, 0);
     while (had > count)
@@ -88,16 +90,22 @@ static BOOL SetRowCount(LONG count)
     return TRUE;
 }
 
-// With the rows narrowed, every change of the rows rebuilds them over the entries
-// the filter passes, in the listing's order.
-static BOOL InsertShownRows(Listing* listing)
+// Rows added while their option was just switched on are shown unchanged from now on.
+static void ShowAddedHiddenUnchanged(Listing* listing)
 {
-    ShownRows* shown = &g_app.shownRows;
     for (LONG i = 0; i < listing->count; i++) {
         CacheEntry* entry = EntryAt(listing, i);
         if (entry->status == STATUS_ADDED_HIDDEN)
             entry->status = STATUS_UNCHANGED;
     }
+}
+
+// With the rows narrowed, every change of the rows rebuilds them over the entries
+// the filter passes, in the listing's order.
+static BOOL InsertShownRows(Listing* listing)
+{
+    ShownRows* shown = &g_app.shownRows;
+    ShowAddedHiddenUnchanged(listing);
     BOOL done = CollectShownRows(shown, listing) && SetRowCount(shown->count);
     ShowShownCount();
     return done;
@@ -150,9 +158,8 @@ BOOL ReplaceListRows(Listing* listing)
     if (RowsNarrowed()) {
         done = InsertShownRows(listing);
     } else {
-        SendMessageA(g_app.listView, LVM_DELETEALLITEMS, 0, 0);
-        SendMessageA(g_app.listView, LVM_SETITEMCOUNT, listing->count, 0);
-        done = InsertRows(listing, FALSE);
+        ShowAddedHiddenUnchanged(listing);
+        done = SetRowCount(listing->count);
     }
     ResumeRedraw();
     return done;

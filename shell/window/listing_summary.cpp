@@ -3,6 +3,8 @@
 #include "listing_summary.h"
 #include "summary.h"
 #include "app_state.h"
+#include "shown_rows.h"
+#include "status_parts.h"
 
 void ShowListingSummary(const Listing* listing)
 {
@@ -13,4 +15,7 @@ void ShowListingSummary(const Listing* listing)
     SendMessageA(g_app.statusBar, SB_SETTEXTA, 0, (LPARAM)sizesText);
     if (g_app.settings.includeStrays)
         SendMessageA(g_app.statusBar, SB_SETTEXTA, 1, (LPARAM)straysText);
+    // The strays' text may need the room the count of rows shown has.
+    if (RowsNarrowed())
+        PlaceStatusParts();
 }

@@ -95,6 +95,9 @@ static DWORD WINAPI RunWork(void* context)
     case WORK_SAVE_FILES:
         work->error = SaveSiteTree(work->path, work->source, &work->shown, &saving, &work->files);
         break;
+    case WORK_DELETE_ENTRIES:
+        DeleteCacheEntries(work->source, &work->shown, work->position, &work->stop, &work->deletion);
+        break;
     }
     PostMessageA(work->window, WM_WORK_DONE, 0, (LPARAM)work);
     return 0;

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include "backup_writer.h"
+#include "cache_delete.h"
 #include "row_filter.h"
 #include "listing.h"
 #include "selection.h"
@@ -24,6 +25,7 @@ enum WorkKind {
     WORK_EXPORT_CSV,        // `source` into the file
     WORK_SAVE_LISTING,      // `source` into the file
     WORK_SAVE_FILES,        // the cached files of `source` into the folder `path`
+    WORK_DELETE_ENTRIES,    // the cache entries of `source`'s shown rows, or of the row at `position`
 };
 
 // Posted to the window by the worker. WM_WORK_PROGRESS: wParam entries done,
@@ -44,7 +46,9 @@ struct LongWork {
     BOOL includeCookies;
     FreeSpaceQuery freeSpace;
     const Listing* source;      // what a save or export writes; nothing changes it meanwhile
-    RowFilter shown;          // the rows shown when the work began: what an export writes
+    RowFilter shown;            // the rows shown when the work began: what an export writes
+    LONG position;              // the one row a deletion takes, or -1 for the rows shown
+    CacheDeleteOutcome deletion;
     Listing loaded;             // filled by the worker, then the window's
     Listing scanned;
     BackupSaveOutcome outcome;

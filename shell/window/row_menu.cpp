@@ -1,11 +1,12 @@
 #include "row_menu.h"
 #include <commctrl.h>
 #include "app_state.h"
+#include "cache_delete.h"
 #include "resource.h"
 #include "selection.h"
 #include "shown_rows.h"
 
-enum ItemNeeds { ALWAYS, NEEDS_FILE, NEEDS_URL };
+enum ItemNeeds { ALWAYS, NEEDS_FILE, NEEDS_URL, NEEDS_CACHE_ENTRY };
 
 struct RowMenuItem {
     UINT command;           // 0: a separator
@@ -24,6 +25,9 @@ static const RowMenuItem RowMenuItems[] = {
     {IDM_SAVE_CACHED_FILE, "Save Cached File As...", NEEDS_FILE},
     {IDM_SAVE_FILES_TO_FOLDER, "Save Cached Files To Folder...", ALWAYS},   // the rows shown, not this one
     {0, NULL, ALWAYS},
+    {IDM_DELETE_ENTRY, "Delete From Cache...\tDel", NEEDS_CACHE_ENTRY},
+    {IDM_DELETE_SHOWN, "Delete Shown Entries From Cache...", ALWAYS},
+    {0, NULL, ALWAYS},
     {IDM_PROPERTIES, "Properties\tAlt+Enter", ALWAYS},
 };
 
@@ -38,7 +42,9 @@ HMENU CreateRowMenu(const CacheEntry* entry)
             AppendMenuA(menu, MF_SEPARATOR, 0, NULL);
             continue;
         }
-        BOOL applies = item.needs == ALWAYS || (item.needs == NEEDS_FILE ? hasFile : entry->url != NULL);
+        BOOL applies = item.needs == ALWAYS || (item.needs == NEEDS_FILE        ? hasFile
+                                                : item.needs == NEEDS_CACHE_ENTRY ? IsDeletableEntry(entry)
+                                                                                  : entry->url != NULL);
         AppendMenuA(menu, MF_STRING | (applies ? MF_ENABLED : MF_GRAYED), item.command, item.caption);
     }
     SetMenuDefaultItem(menu, IDM_OPEN_ENTRY, FALSE);

@@ -21,9 +21,11 @@ void PlaceStatusParts()
     GetClientRect(g_app.statusBar, &bar);
     // In a narrow window the count gives way: the totals and the strays keep their
     // room, and the count takes what is left, if anything.
+    // The strays' part needs its room only when it has something to say.
+    BOOL straysShown = LOWORD(SendMessageA(g_app.statusBar, SB_GETTEXTLENGTHA, 1, 0)) > 0;
     int strays = bar.right - SHOWN_PART_WIDTH;
-    if (strays < TOTALS_RIGHT + STRAYS_PART_WIDTH)
-        strays = TOTALS_RIGHT + STRAYS_PART_WIDTH;
+    if (strays < TOTALS_RIGHT + (straysShown ? STRAYS_PART_WIDTH : 0))
+        strays = TOTALS_RIGHT + (straysShown ? STRAYS_PART_WIDTH : 0);
     const int parts[3] = {TOTALS_RIGHT, strays, -1};
     SendMessageA(g_app.statusBar, SB_SETPARTS, 3, (LPARAM)parts);
     ShowShownCount();

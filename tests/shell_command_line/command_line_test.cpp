@@ -78,6 +78,10 @@ TEST_F(MainWindowTest, ANightlyArchiveAndAChangeReportAgreeWithTheWindow)
     EXPECT_EQ(statuses, (StatusMap{{Site + "new.htm", "Added"}, {Site + "gone.htm", "Del'd"},
                                                           {Site + "visit.htm", "Rvstd"}, {Site + "update.htm", "Updated"},
                                                           {Site + "counters.htm", "Chngd"}}));
+    // /filter narrows the files as the filter bar narrows the rows, and /changed with it.
+    std::string narrowed = RunSwitches({"/since", night.path, "/changed", "/filter", " -gone  -COUNTERS", "/report", "-"}).output;
+    EXPECT_EQ(std::count(narrowed.begin(), narrowed.end(), '\n'), 2 + 3) << narrowed;
+    EXPECT_EQ(narrowed.find("gone.htm"), std::string::npos);
 
     ASSERT_TRUE(Open());
     answer = night.path;

@@ -233,13 +233,14 @@ TEST_F(EverydayTest, RowMenuActsOnTheRowOrGraysWhatDoesNotApplyAndPropertiesShow
     ASSERT_TRUE(stray.Write("s") && copy.Write("old"));
     ASSERT_TRUE(CommitUrlCacheEntryA((Site + "nofile.htm").c_str(), NULL, none, none, NORMAL_ENTRY, NULL, 0, NULL, NULL));
     ASSERT_TRUE(OpenWindow());
+    const std::string tail = "Delete Shown Entries From Cache...|Properties|";
     const std::string all = "Open|Open Containing Folder|Copy URL|Copy Local File Path|Copy Row|"
-                            "Save Cached File As...|Save Cached Files To Folder...|Properties|";
+                            "Save Cached File As...|Save Cached Files To Folder...|Delete From Cache...|" + tail;
     const struct { std::string key, items; } rows[] = {
         {url, all}, {"", "Open|Open Containing Folder|-Copy URL|Copy Local File Path|Copy Row|Save Cached File As...|"
-                         "Save Cached Files To Folder...|Properties|"},
+                         "Save Cached Files To Folder...|-Delete From Cache...|" + tail},
         {Site + "nofile.htm", "-Open|-Open Containing Folder|Copy URL|-Copy Local File Path|Copy Row|"
-                              "-Save Cached File As...|Save Cached Files To Folder...|Properties|"}};
+                              "-Save Cached File As...|Save Cached Files To Folder...|Delete From Cache...|" + tail}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.key);
         RECT place = {LVIR_LABEL, 0, 0, 0};
