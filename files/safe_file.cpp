@@ -69,7 +69,9 @@ static BOOL MakeTemporaryName(SafeFile* file, DWORD attempt)
     return TRUE;
 }
 
-DWORD OpenSafeFile(SafeFile* file, const char* target)
+// Opens the temporary file for `target`; `hindrance` checks first that the target
+// could be replaced.
+static DWORD OpenTemporary(SafeFile* file, const char* target, BOOL hindrance)
 {
     file->handle = INVALID_HANDLE_VALUE;
     file->direct = FALSE;
@@ -82,7 +84,7 @@ DWORD OpenSafeFile(SafeFile* file, const char* target)
     if (lstrlenA(target) >= (int)SAFE_PATH_BYTES - 32)
         return file->error = ERROR_FILENAME_EXCED_RANGE;
     lstrcpyA(file->target, target);
-    if ((file->error = TargetHindrance(target)) != 0)
+    if (hindrance && (file->error = TargetHindrance(target)) != 0)
         return file->error;
 
     // Beside the target, so that the move stays on one volume, under a name that
@@ -102,6 +104,16 @@ DWORD OpenSafeFile(SafeFile* file, const char* target)
     file->error = FailedCallCode(ERROR_CANNOT_MAKE);
     file->temporary[0] = '\0';
     return file->error;
+}
+
+DWORD OpenSafeFile(SafeFile* file, const char* target)
+{
+    return OpenTemporary(file, target, TRUE);
+}
+
+DWORD OpenNewSafeFile(SafeFile* file, const char* target)
+{
+    return OpenTemporary(file, target, FALSE);
 }
 
 void OpenDirectOutput(SafeFile* file, HANDLE handle, UINT codePage)
@@ -241,11 +253,10 @@ void DiscardSafeFile(SafeFile* file)
     file->temporary[0] = '\0';
 }
 
-DWORD CommitSafeFile(SafeFile* file)
+// Writes what is gathered and closes the temporary file. Gives 0 or the failure.
+static DWORD CloseTemporary(SafeFile* file)
 {
     DWORD error = FlushPending(file);
-    if (file->direct)
-        return error;
     // The bytes reach the disk before the name does, so that a crash right after
     // the move cannot leave an empty file in the target's place.
     if (error == 0 && !FlushFileBuffers(file->handle))
@@ -254,6 +265,40 @@ DWORD CommitSafeFile(SafeFile* file)
     file->handle = INVALID_HANDLE_VALUE;
     if (error == 0 && !closed)
         error = FailedCallCode(ERROR_WRITE_FAULT);
+    return error;
+}
+
+DWORD CommitNewSafeFile(SafeFile* file, const char* target)
+{
+    // A second try finds the temporary file closed already.
+    DWORD error = file->handle != INVALID_HANDLE_VALUE ? CloseTemporary(file) : file->error;
+    if (error == 0 && lstrlenA(target) >= (int)SAFE_PATH_BYTES - 32)
+        error = ERROR_FILENAME_EXCED_RANGE;
+    if (error == 0) {
+        lstrcpyA(file->target, target);
+        // Without leave to replace, the move itself refuses a taken name: nothing
+        // can come between a look and the move.
+        if (MoveFileExA(file->temporary, target, MOVEFILE_WRITE_THROUGH)) {
+            file->temporary[0] = '\0';
+            return 0;
+        }
+        error = FailedCallCode(ERROR_CANNOT_MAKE);
+        // Some systems refuse a move onto a folder as access denied: whatever
+        // is there, the name is taken.
+        if (error == ERROR_ACCESS_DENIED && GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES)
+            error = ERROR_ALREADY_EXISTS;
+        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
+            return error;
+    }
+    DiscardSafeFile(file);
+    return file->error = error;
+}
+
+DWORD CommitSafeFile(SafeFile* file)
+{
+    if (file->direct)
+        return FlushPending(file);
+    DWORD error = CloseTemporary(file);
     // Another program may have taken the target meanwhile.
     if (error == 0)
         error = TargetHindrance(file->target);

@@ -31,6 +31,9 @@ struct SafeFile {
 // code; a target that could not be replaced at the end (read-only, or held open
 // by another program) is refused now, before any work is done.
 DWORD OpenSafeFile(SafeFile* file, const char* target);
+// As OpenSafeFile, for a file committed with CommitNewSafeFile: whatever has the
+// target's name now is no hindrance, as the file will not replace it.
+DWORD OpenNewSafeFile(SafeFile* file, const char* target);
 // Writes go straight to `handle` (standard output), which stays open at the end:
 // the exact bytes to a file or pipe; to a console, the text in `codePage` (CP_ACP,
 // CP_UTF8) as the characters it stands for, whatever the console's code page.
@@ -44,6 +47,12 @@ DWORD PatchSafeDword(SafeFile* file, ULONGLONG offset, DWORD value);
 // target. Gives 0, or the failure: the temporary file is then gone and the target
 // as it was.
 DWORD CommitSafeFile(SafeFile* file);
+// As CommitSafeFile, for a file that must never replace another: the temporary
+// file takes the name `target` (in the folder it was opened for) only when no file
+// or folder has it. When one has, gives ERROR_ALREADY_EXISTS (or ERROR_FILE_EXISTS)
+// and keeps the temporary file, to be committed under another name or discarded;
+// on any other failure it is gone.
+DWORD CommitNewSafeFile(SafeFile* file, const char* target);
 // Closes and deletes the temporary file; the target stays as it was.
 void DiscardSafeFile(SafeFile* file);
 

@@ -15,6 +15,7 @@
 #include "merge.h"
 #include "ordering.h"
 #include "settings.h"
+#include "site_tree.h"
 #include "strays.h"
 #include "system_functions.h"
 #include "text_report.h"
@@ -23,7 +24,7 @@ static const char USAGE[] =
     "Usage: brindlewick [/since FILE.cbf] [/cookies] [/strays] [/changed]\r\n"
     "                   [/filter \"WORDS\"]\r\n"
     "                   [/report FILE] [/csv FILE] [/jsonl FILE] [/bodyfile FILE]\r\n"
-    "                   [/backup FILE.cbf]\r\n"
+    "                   [/backup FILE.cbf] [/extract FOLDER]\r\n"
     "       brindlewick /history FILE.cbf... | FOLDER\r\n"
     "                   [/csv FILE] [/jsonl FILE] [/bodyfile FILE]\r\n"
     "\r\n"
@@ -40,11 +41,15 @@ static const char USAGE[] =
     "  /bodyfile FILE    write the listing as a body file for timeline tools\r\n"
     "                    (mactime)\r\n"
     "  /backup FILE.cbf  write a cache backup file with the cached files\r\n"
+    "  /extract FOLDER   save the cached file of every entry in the folder, as\r\n"
+    "                    FOLDER\\host\\path\\name made from its URL; a file there\r\n"
+    "                    is never replaced (a numbered name is taken instead)\r\n"
     "  /changed          the files hold only the rows that changed\r\n"
     "  /filter \"WORDS\"   the files hold only the rows whose URL, local file or\r\n"
     "                    header holds every word, ignoring case; a word that\r\n"
     "                    starts with - must not be there (the backup file\r\n"
-    "                    always holds every entry)\r\n"
+    "                    always holds every entry); /changed and /filter also\r\n"
+    "                    choose the entries /extract saves\r\n"
     "  /history ...      instead of reading the cache, compare the backup files\r\n"
     "                    named (or every *.cbf in a folder), each with the one\r\n"
     "                    saved before it, and write one row per change with the\r\n"
@@ -62,6 +67,7 @@ struct CommandLineRequest {
     const char* filter;
     const char* listings[LISTING_FORMATS];  // the report, CSV, JSON Lines and body file
     const char* backup;
+    const char* extract;    // the folder for the cached files
     char** history;     // the names after /history, or null
     int historyCount;
     BOOL cookies;
@@ -94,6 +100,10 @@ static BOOL CheckHistory(const CommandLineRequest* request, char* problem)
         lstrcpyA(problem, "/history takes no /since, /report, /backup, /filter, /cookies or /strays.");
         return FALSE;
     }
+    if (request->extract) {
+        lstrcpyA(problem, "/history takes no /extract.");
+        return FALSE;
+    }
     int toOutput = 0;
     for (int format = FORMAT_CSV; format < LISTING_FORMATS; format++)
         toOutput += listings[format] && IsStandardOutput(listings[format]) ? 1 : 0;
@@ -117,6 +127,7 @@ static BOOL ParseArguments(int count, char** arguments, CommandLineRequest* requ
         {"/report", &listings[FORMAT_REPORT], NULL},
         {"/csv", &listings[FORMAT_CSV], NULL}, {"/jsonl", &listings[FORMAT_JSON_LINES], NULL},
         {"/bodyfile", &listings[FORMAT_BODY_FILE], NULL}, {"/backup", &request->backup, NULL},
+        {"/extract", &request->extract, NULL},
         {"/cookies", NULL, &request->cookies}, {"/strays", NULL, &request->strays},
         {"/changed", NULL, &request->changed}, {"/?", NULL, &request->help},
         {"/history", NULL, NULL},
@@ -153,7 +164,10 @@ static BOOL ParseArguments(int count, char** arguments, CommandLineRequest* requ
         // What follows a switch that takes a file is its file, whatever it starts
         // with: "/tmp/report.txt" is a path under Wine.
         if (i + 1 == count || arguments[i + 1][0] == '\0') {
-            wsprintfA(problem, "%s needs a %s.", switches[s].name, switches[s].file == &request->filter ? "text" : "file name");
+            wsprintfA(problem, "%s needs a %s.", switches[s].name,
+                      switches[s].file == &request->filter    ? "text"
+                      : switches[s].file == &request->extract ? "folder name"
+                                                              : "file name");
             return FALSE;
         }
         *switches[s].file = arguments[++i];
@@ -168,7 +182,7 @@ static BOOL ParseArguments(int count, char** arguments, CommandLineRequest* requ
     if (request->history)
         return CheckHistory(request, problem);
     if (!listings[FORMAT_REPORT] && !listings[FORMAT_CSV] && !listings[FORMAT_JSON_LINES] &&
-        !listings[FORMAT_BODY_FILE] && !request->backup) {
+        !listings[FORMAT_BODY_FILE] && !request->backup && !request->extract) {
         lstrcpyA(problem, "Nothing to write: give /report, /csv, /jsonl, /bodyfile or /backup.");
         return FALSE;
     }
@@ -274,6 +288,14 @@ static BOOL WriteOutputs(const ScriptRun* run, const CommandLineRequest* request
             written = PrintFailure(errors, "Couldn't write", request->backup, error);
         else if (outcome.incomplete)
             PrintIncomplete(errors, request->backup, outcome.saved, outcome.incomplete);
+    }
+    if (request->extract) {
+        SiteTreeOutcome files;
+        DWORD error = SaveSiteTree(request->extract, &run->main, &shown, NULL, &files);
+        if (error)
+            written = PrintFailure(errors, "Couldn't save the cached files in", request->extract, error);
+        else
+            written = PrintSiteTree(errors, request->extract, &files) && written;
     }
     return written;
 }

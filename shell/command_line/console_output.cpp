@@ -1,5 +1,6 @@
 #include "console_output.h"
 #include "error_text.h"
+#include "site_tree_text.h"
 
 // Room for a sentence, a path and the system's text.
 static const int LINE_BYTES = 1024;
@@ -55,4 +56,13 @@ void PrintIncomplete(HANDLE handle, const char* path, LONG saved, LONG incomplet
     wsprintfA(line, "%ld of the %ld entries saved in \"%.600s\" are without their complete cached file.\r\n",
               incomplete, saved, path);
     Print(handle, line);
+}
+
+BOOL PrintSiteTree(HANDLE handle, const char* folder, const SiteTreeOutcome* outcome)
+{
+    char text[SITE_TREE_TEXT_BYTES];
+    DescribeSiteTree(folder, outcome, "\r\n", text);
+    Print(handle, text);
+    Print(handle, "\r\n");
+    return outcome->failed == 0;
 }

@@ -4,6 +4,7 @@
 #define BRINDLEWICK_CONSOLE_OUTPUT_H
 
 #include <windows.h>
+#include "site_tree.h"
 
 // The standard output and error handles when they can be written to (a pipe, a
 // file or a console); otherwise, as for a program of the window subsystem
@@ -18,5 +19,8 @@ void Print(HANDLE handle, const char* text);
 BOOL PrintFailure(HANDLE handle, const char* what, const char* path, DWORD code);
 // One line saying how many entries of a backup file lack their complete file.
 void PrintIncomplete(HANDLE handle, const char* path, LONG saved, LONG incomplete);
+// The line of counts of /extract and, when a file failed, the line of the first
+// failure. Gives whether none failed.
+BOOL PrintSiteTree(HANDLE handle, const char* folder, const SiteTreeOutcome* outcome);
 
 #endif

@@ -67,6 +67,7 @@ void OnCommand(HWND window, UINT command)
     case IDM_SAVE_LISTING:
     case IDM_SAVE_BACKUP:
     case IDM_EXPORT_CSV:
+    case IDM_SAVE_FILES_TO_FOLDER:
         StartWorkCommand(window, command);
         break;
     case IDM_DELETE_ENTRY:

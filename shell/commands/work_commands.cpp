@@ -27,6 +27,7 @@ BOOL WaitsForWork(UINT command)
     case IDM_SAVE_LISTING:
     case IDM_SAVE_BACKUP:
     case IDM_EXPORT_CSV:
+    case IDM_SAVE_FILES_TO_FOLDER:
     case IDM_INCLUDE_STRAYS:
     case IDM_INCLUDE_COOKIES:
     case IDM_SHOW_CHANGES_ONLY:
@@ -107,6 +108,9 @@ static BOOL AskFor(HWND window, UINT command, LongWork* work)
         work->kind = WORK_EXPORT_CSV;
         lstrcpyA(path, ".csv");
         return AskCsvPath(window, path);
+    case IDM_SAVE_FILES_TO_FOLDER:
+        work->kind = WORK_SAVE_FILES;
+        return AskFolderPath(window, path);
     }
     return FALSE;
 }
@@ -158,6 +162,9 @@ void OnWorkProgress(WPARAM done, LPARAM megabytes)
     switch (work->kind) {
     case WORK_SAVE_BACKUP:
         wsprintfA(text, "Saving cache backup: %s entries, %lu MB written", count, (DWORD)megabytes);
+        break;
+    case WORK_SAVE_FILES:
+        wsprintfA(text, "Saving cached files: %s entries", count);
         break;
     case WORK_EXPORT_CSV:
     case WORK_SAVE_LISTING:
@@ -230,6 +237,16 @@ static void TakeSave(HWND window, LongWork* work)
     ShowWarning(window, text);
 }
 
+// The counts, also when stopped: what was saved stays.
+static void TakeSavedFiles(HWND window, LongWork* work)
+{
+    ShowListingSummary(&g_app.mainListing);     // in place of the progress text
+    if (work->error && work->error != ERROR_CANCELLED)
+        ShowFileError(window, "Couldn't save the cached files in", work->path, work->error);
+    else
+        ShowSiteTreeOutcome(window, work->path, &work->files, work->error == ERROR_CANCELLED);
+}
+
 void OnWorkDone(HWND window, LongWork* work)
 {
     // The worker has posted its last message; its thread ends now.
@@ -258,6 +275,9 @@ void OnWorkDone(HWND window, LongWork* work)
         } else if (TakeLoadedListing(window, &work->loaded, work->path, TRUE)) {
             TakeScan(window, work, TRUE);
         }
+        break;
+    case WORK_SAVE_FILES:
+        TakeSavedFiles(window, work);
         break;
     case WORK_DELETE_ENTRIES: {
         // The rescan that shows what went is work of its own, started once this ends.

@@ -14,7 +14,8 @@ void StartFirstScan(HWND window);
 // and the rows and status bar texts that show it.
 void PresentFirstListing();
 // "Scan Cache", the two loads, "Compare with Backup File...", "Save Listing",
-// "Save Cache Backup..." and "Export CSV...": asks what it needs and starts the work.
+// "Save Cache Backup...", "Export CSV..." and "Save Cached Files To Folder...":
+// asks what it needs and starts the work.
 void StartWorkCommand(HWND window, UINT command);
 // The record of the next work, with what it takes from the window's state now (the
 // options, the rows shown, the selection is taken by BeginWork).

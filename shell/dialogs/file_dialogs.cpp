@@ -1,5 +1,6 @@
 #include "file_dialogs.h"
 #include <commdlg.h>
+#include <shlobj.h>
 #include "app_state.h"
 
 // Pairs of description and pattern, the list ended by an extra NUL.
@@ -53,4 +54,30 @@ BOOL AskCsvPath(HWND owner, char* path)
 BOOL AskCachedFileCopyPath(HWND owner, char* path)
 {
     return RunFileDialog(g_app.saveFileDialog, owner, AnyFileFilter, SAVE_FLAGS, path);
+}
+
+BOOL AskFolderPath(HWND owner, char* path)
+{
+    path[0] = '\0';
+    return g_app.browseForFolder && g_app.browseForFolder(owner, "Save the cached files in this folder:", path) &&
+           path[0];
+}
+
+BOOL BrowseForFolder(HWND owner, const char* title, char* path)
+{
+    // The dialog's newer style needs COM on this thread.
+    HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    char display[MAX_PATH];
+    BROWSEINFOA request = {};
+    request.hwndOwner = owner;
+    request.pszDisplayName = display;
+    request.lpszTitle = title;
+    request.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&request);
+    BOOL found = chosen && SHGetPathFromIDListA(chosen, path);
+    if (chosen)
+        CoTaskMemFree(chosen);
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    return found;
 }

@@ -20,5 +20,11 @@ BOOL AskCsvPath(HWND owner, char* path);
 // Asks where to save a copy of a cached file, starting from the name in `path`
 // (FILE_NAME_BYTES); an existing file is replaced only after the dialog asked.
 BOOL AskCachedFileCopyPath(HWND owner, char* path);
+// Asks for the folder to save cached files in; `path` (FILE_NAME_BYTES) receives
+// its path. False when the user cancelled.
+BOOL AskFolderPath(HWND owner, char* path);
+// The system's folder dialog (SHBrowseForFolderA), the folders of the file system
+// only: the chosen one's path into `path` (MAX_PATH bytes or more).
+BOOL BrowseForFolder(HWND owner, const char* title, char* path);
 
 #endif

@@ -1,4 +1,5 @@
 #include "messages.h"
+#include "site_tree_text.h"
 
 // Room for a sentence, a path of up to 511 characters and the system's text.
 const int MESSAGE_BYTES = 1024;
@@ -35,4 +36,13 @@ void ShowFileError(HWND owner, const char* what, const char* path, DWORD code)
     Append(sentence, MESSAGE_BYTES, path);
     Append(sentence, MESSAGE_BYTES, "\".");
     ShowError(owner, sentence, code);
+}
+
+void ShowSiteTreeOutcome(HWND owner, const char* folder, const SiteTreeOutcome* outcome, BOOL stopped)
+{
+    char text[SITE_TREE_TEXT_BYTES + 16];
+    lstrcpyA(text, stopped ? "Stopped. " : "");
+    DescribeSiteTree(folder, outcome, "\n\n", text + lstrlenA(text));
+    UINT type = outcome->failed ? WARNING_BOX : MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND;
+    MessageBoxA(owner, text, "Save Cached Files To Folder", type);
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include "error_text.h"
+#include "site_tree.h"
 
 // The type of every warning: an OK button, the warning icon, brought to the front.
 const UINT WARNING_BOX = MB_OK | MB_ICONWARNING | MB_SETFOREGROUND;
@@ -16,5 +17,8 @@ void ShowError(HWND owner, const char* sentence, DWORD code);
 // A warning that names a file and tells, in the system's words, what went wrong
 // with it: `what` "path". then, after a blank line, the system's text for `code`.
 void ShowFileError(HWND owner, const char* what, const char* path, DWORD code);
+// The closing message of "Save Cached Files To Folder...": the counts and the
+// first failure, with the warning icon when something failed.
+void ShowSiteTreeOutcome(HWND owner, const char* folder, const SiteTreeOutcome* outcome, BOOL stopped);
 
 #endif

@@ -4,6 +4,7 @@
 #include "cache_scan.h"
 #include "entry_index.h"
 #include "fill_progress.h"
+#include "file_dialogs.h"
 #include "filter_bar.h"
 #include "find_dialog.h"
 #include "long_work.h"
@@ -27,6 +28,7 @@ void SetStartupDefaults(HINSTANCE instance)
     g_app.openFileDialog = GetOpenFileNameA;
     g_app.saveFileDialog = GetSaveFileNameA;
     g_app.shellExecute = ShellExecuteA;
+    g_app.browseForFolder = BrowseForFolder;
 }
 
 BOOL RegisterMainClass()

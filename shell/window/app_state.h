@@ -16,6 +16,8 @@
 typedef BOOL (WINAPI *FileDialog)(LPOPENFILENAMEA dialog);
 typedef HINSTANCE (WINAPI *ShellOpen)(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                                       LPCSTR directory, INT showCommand);
+// Asks for a folder; its path into `path` (MAX_PATH bytes or more). FALSE when none was chosen.
+typedef BOOL (*FolderDialog)(HWND owner, const char* title, char* path);
 
 struct AppState {
     SystemFunctions system;
@@ -32,6 +34,7 @@ struct AppState {
     FileDialog openFileDialog;              // GetOpenFileNameA
     FileDialog saveFileDialog;              // GetSaveFileNameA
     ShellOpen shellExecute;                 // ShellExecuteA
+    FolderDialog browseForFolder;           // BrowseForFolder, over SHBrowseForFolderA
 };
 
 extern AppState g_app;

@@ -92,6 +92,9 @@ static DWORD WINAPI RunWork(void* context)
     case WORK_SAVE_LISTING:
         work->error = ExportListingText(work->path, work->source);
         break;
+    case WORK_SAVE_FILES:
+        work->error = SaveSiteTree(work->path, work->source, &work->shown, &saving, &work->files);
+        break;
     case WORK_DELETE_ENTRIES:
         DeleteCacheEntries(work->source, &work->shown, work->position, &work->stop, &work->deletion);
         break;

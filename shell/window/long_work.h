@@ -12,6 +12,7 @@
 #include "row_filter.h"
 #include "listing.h"
 #include "selection.h"
+#include "site_tree.h"
 #include "system_functions.h"
 
 enum WorkKind {
@@ -23,6 +24,7 @@ enum WorkKind {
     WORK_SAVE_BACKUP,       // `source` into the file
     WORK_EXPORT_CSV,        // `source` into the file
     WORK_SAVE_LISTING,      // `source` into the file
+    WORK_SAVE_FILES,        // the cached files of `source` into the folder `path`
     WORK_DELETE_ENTRIES,    // the cache entries of `source`'s shown rows, or of the row at `position`
 };
 
@@ -50,6 +52,7 @@ struct LongWork {
     Listing loaded;             // filled by the worker, then the window's
     Listing scanned;
     BackupSaveOutcome outcome;
+    SiteTreeOutcome files;      // of the cached files saved to a folder
     DWORD error;                // of the save or export
     SelectionMark selected;     // the entry selected when the work began, selected again after it
     LONG handedOver;            // entries of `scanned` already posted as rows

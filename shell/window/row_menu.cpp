@@ -23,6 +23,7 @@ static const RowMenuItem RowMenuItems[] = {
     {IDM_COPY_ROW, "Copy Row", ALWAYS},
     {0, NULL, ALWAYS},
     {IDM_SAVE_CACHED_FILE, "Save Cached File As...", NEEDS_FILE},
+    {IDM_SAVE_FILES_TO_FOLDER, "Save Cached Files To Folder...", ALWAYS},   // the rows shown, not this one
     {0, NULL, ALWAYS},
     {IDM_DELETE_ENTRY, "Delete From Cache...\tDel", NEEDS_CACHE_ENTRY},
     {IDM_DELETE_SHOWN, "Delete Shown Entries From Cache...", ALWAYS},

@@ -235,12 +235,12 @@ TEST_F(EverydayTest, RowMenuActsOnTheRowOrGraysWhatDoesNotApplyAndPropertiesShow
     ASSERT_TRUE(OpenWindow());
     const std::string tail = "Delete Shown Entries From Cache...|Properties|";
     const std::string all = "Open|Open Containing Folder|Copy URL|Copy Local File Path|Copy Row|"
-                            "Save Cached File As...|Delete From Cache...|" + tail;
+                            "Save Cached File As...|Save Cached Files To Folder...|Delete From Cache...|" + tail;
     const struct { std::string key, items; } rows[] = {
         {url, all}, {"", "Open|Open Containing Folder|-Copy URL|Copy Local File Path|Copy Row|Save Cached File As...|"
-                         "-Delete From Cache...|" + tail},
+                         "Save Cached Files To Folder...|-Delete From Cache...|" + tail},
         {Site + "nofile.htm", "-Open|-Open Containing Folder|Copy URL|-Copy Local File Path|Copy Row|"
-                              "-Save Cached File As...|Delete From Cache...|" + tail}};
+                              "-Save Cached File As...|Save Cached Files To Folder...|Delete From Cache...|" + tail}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.key);
         RECT place = {LVIR_LABEL, 0, 0, 0};
