@@ -16,7 +16,7 @@
 #include "ordering.h"
 #include "settings.h"
 #include "site_tree.h"
-#include "strays.h"
+#include "scan_indexes.h"
 #include "system_functions.h"
 #include "text_report.h"
 
@@ -200,10 +200,7 @@ static BOOL ScanInto(const ScriptRun* run, Listing* listing, HANDLE errors)
     const AppSettings* settings = &run->settings;
     if (ScanCache(listing, settings->includeCookies, run->system.freeSpaceQuery) != 0)
         return PrintFailure(errors, "Couldn't read the cache", NULL, listing->error);
-    BuildIndex(&listing->byLocalFile, listing);
-    BuildIndex(&listing->byUrl, listing);
-    if (settings->includeStrays)
-        ScanStrays(listing);
+    IndexScan(listing, settings->includeStrays);
     return TRUE;
 }
 

@@ -1,12 +1,11 @@
 #include "merge_scan.h"
 #include "app_state.h"
-#include "entry_index.h"
 #include "list_view.h"
 #include "listing_summary.h"
 #include "merge.h"
 #include "messages.h"
 #include "ordering.h"
-#include "strays.h"
+#include "scan_indexes.h"
 #include "ui_helpers.h"
 
 // Marks the rows of the kinds switched off since the last merge as Deleted; gives
@@ -45,10 +44,9 @@ void MergeScan(HWND window, BOOL compareBackup)
         return;
     }
 
-    BuildIndex(&scan->byLocalFile, scan);
-    BuildIndex(&scan->byUrl, scan);
-    if (settings->includeStrays)
-        ScanStrays(scan);
+    // A scan the worker filled comes indexed, with its strays.
+    if (!ScanIndexed(scan))
+        IndexScan(scan, settings->includeStrays);
 
     // Rows of a kind switched off leave before the merge, together with the rows
     // earlier merges marked Deleted, so they vanish instead of showing as Deleted.

@@ -2,7 +2,6 @@
 #include "app_state.h"
 #include "backup_load.h"
 #include "delete_entries.h"
-#include "entry_index.h"
 #include "file_dialogs.h"
 #include "fill_progress.h"
 #include "heap.h"
@@ -13,7 +12,7 @@
 #include "number_text.h"
 #include "ordering.h"
 #include "resource.h"
-#include "strays.h"
+#include "scan_indexes.h"
 #include "ui_helpers.h"
 
 BOOL WaitsForWork(UINT command)
@@ -49,6 +48,7 @@ LongWork* NewWork(HWND window, WorkKind kind)
     work->kind = kind;
     work->window = window;
     work->includeCookies = g_app.settings.includeCookies;
+    work->includeStrays = g_app.settings.includeStrays;
     work->freeSpace = g_app.system.freeSpaceQuery;
     // A backup file brings no cluster size, and later scans reuse the first's.
     work->loaded.clusterSize = g_app.mainListing.clusterSize;
@@ -136,10 +136,8 @@ void PresentFirstListing()
     // ones so that the next scan can be merged into it.
     if (!main->records)
         InitListing(main);
-    BuildIndex(&main->byLocalFile, main);
-    BuildIndex(&main->byUrl, main);
-    if (g_app.settings.includeStrays)
-        ScanStrays(main);
+    if (!ScanIndexed(main))
+        IndexScan(main, g_app.settings.includeStrays);
     SortListing(main, g_app.settings.sortColumn, g_app.settings.sortDirection);
     // Later scans reuse this measurement.
     g_app.scanListing.clusterSize = main->clusterSize;

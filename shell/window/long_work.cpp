@@ -4,6 +4,7 @@
 #include "cache_scan.h"
 #include "csv_export.h"
 #include "heap.h"
+#include "scan_indexes.h"
 #include "text_report.h"
 
 // Progress and rows reach the window at most four times a second.
@@ -82,6 +83,12 @@ static DWORD WINAPI RunWork(void* context)
     case WORK_FIRST_SCAN:
     case WORK_RESCAN:
         ScanCache(&work->scanned, work->includeCookies, work->freeSpace, &progress);
+        // The indexes and the strays' walk of the cache folders are done here, so
+        // that the window's thread has only the merge and the rows left. A stopped
+        // rescan is not merged; a stopped first scan is shown.
+        // (The file a comparison loads switches strays off, as every load does.)
+        if (work->scanned.records && (work->kind == WORK_FIRST_SCAN || !work->scanned.error))
+            IndexScan(&work->scanned, work->includeStrays && work->kind != WORK_COMPARE);
         break;
     case WORK_SAVE_BACKUP:
         work->error = SaveBackupFile(work->path, work->source, &saving, &work->outcome);

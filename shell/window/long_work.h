@@ -44,6 +44,7 @@ struct LongWork {
     volatile LONG stop;         // set by Stop, closing or quitting; seen between two entries
     char path[WORK_PATH_BYTES];
     BOOL includeCookies;
+    BOOL includeStrays;
     FreeSpaceQuery freeSpace;
     const Listing* source;      // what a save or export writes; nothing changes it meanwhile
     RowFilter shown;            // the rows shown when the work began: what an export writes
