@@ -1,9 +1,10 @@
 // End to end on the real main window in this process. With the prefix's seeded
 // cache, in every round: start-up until every row is in the list and the summary
 // written, header clicks, the file commands, a bare enumeration of the same cache,
-// then "Scan Cache" after 1% of the entries changed. With made-up entries, which
-// no cache holds at that count, the same steps after the scan, on a listing
-// prepared in memory.
+// then "Scan Cache" after 1% of the entries changed. Meanwhile a thread of the
+// benchmark asks whether the window answers (window_watch), and the first row's
+// paint is noted. With made-up entries, which no cache holds at that count, the
+// same steps after the scan, on a listing prepared in memory.
 #include <windows.h>
 #include <commctrl.h>
 #include <string>
@@ -21,6 +22,7 @@
 #include "seeded_cache.h"
 #include "settings.h"
 #include "startup.h"
+#include "window_watch.h"
 #include "work_commands.h"
 
 namespace {
@@ -45,20 +47,19 @@ const FileCommand FileCommands[] = {
 
 const std::string OUTPUT_FILE = std::string(BENCH_DATA_FOLDER) + "\\command-output";
 
+int windowRounds = BENCH_RUNS;
+
 HINSTANCE Instance()
 {
     return GetModuleHandleA(NULL);
 }
 
-void PumpUntilIdle()
+// The message loop's part while long work runs: until the window has taken the
+// work's result.
+void PumpUntilWorkDone()
 {
-    MSG message;
-    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT)
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    while (CurrentWork())
+        PumpMessages(WATCH_INTERVAL_MS);
 }
 
 // Paints what start-up or a command left invalid, as the message loop would next.
@@ -72,9 +73,10 @@ void Paint(HWND window)
 // Closes the window as the close box does and frees what the start-up made.
 void CloseMainWindow(HWND* window)
 {
+    WatchWindow(NULL);
     if (*window && IsWindow(*window))
         DestroyWindow(*window);
-    PumpUntilIdle();
+    PumpMessages(0);
     ShutDown();
     FreeListing(&g_app.scanListing);
     UnregisterClassA(MAIN_WINDOW_CLASS, Instance());
@@ -85,10 +87,13 @@ void CloseMainWindow(HWND* window)
 // whole file) is closed at once and its text noted, so that no round waits for a
 // person. Dialogs without a message box's text field, such as a save's progress,
 // stay.
+// The main window is watched from the moment it is made.
 LRESULT CALLBACK CloseMessageBoxes(int code, WPARAM wParam, LPARAM lParam)
 {
     HWND box = (HWND)wParam;
     char name[16] = "";
+    if (code == HCBT_CREATEWND && GetClassNameA(box, name, sizeof name) && lstrcmpA(name, MAIN_WINDOW_CLASS) == 0)
+        WatchWindow(box);
     if (code == HCBT_ACTIVATE && GetClassNameA(box, name, sizeof name) && lstrcmpA(name, "#32770") == 0 &&
         GetDlgItem(box, 0xFFFF)) {
         char text[512] = "";
@@ -120,13 +125,30 @@ double TimeClick(HWND window, LONG column)
     return NowMs() - start;
 }
 
-double TimeCommand(HWND window, UINT command)
+// Timings of every round, by step; `startUpCalls` and `rescanCalls` are the parts
+// of those timings spent inside WinINet's enumeration calls. `answers` holds the
+// longest wait for the window's answer in each watched phase of each round.
+struct Rounds {
+    std::vector<double> startUp, startUpCalls, bare, rescan, rescanCalls, firstRow;
+    std::vector<double> clicks[3], commands[sizeof FileCommands / sizeof FileCommands[0]];
+    std::vector<Answers> answers[WATCH_PHASES];
+    LONG rows = 0;
+};
+
+// A command and its long work until the window has taken the result, as the
+// message loop runs it, and the paint that follows.
+double TimeCommand(HWND window, UINT command, Rounds* rounds)
 {
     g_app.saveFileDialog = AnswerSaveDialog;
+    WatchPhase phase = command == IDM_SAVE_BACKUP ? WATCH_SAVE_BACKUP : WATCH_NONE;
+    BeginPhase(phase);
     double start = NowMs();
     OnCommand(window, command);
+    PumpUntilWorkDone();
     Paint(window);
-    return NowMs() - start;
+    double took = NowMs() - start;
+    rounds->answers[phase].push_back(EndPhase(phase));
+    return took;
 }
 
 // Start-up as the program makes it, with a listing prepared in memory standing in
@@ -153,14 +175,6 @@ LONG RowCount()
 {
     return (LONG)SendMessageA(g_app.listView, LVM_GETITEMCOUNT, 0, 0);
 }
-
-// Timings of every round, by step; `startUpCalls` and `rescanCalls` are the parts
-// of those timings spent inside WinINet's enumeration calls.
-struct Rounds {
-    std::vector<double> startUp, startUpCalls, bare, rescan, rescanCalls;
-    std::vector<double> clicks[3], commands[sizeof FileCommands / sizeof FileCommands[0]];
-    LONG rows = 0;
-};
 
 // Times a step of a round, and apart the time it spends in enumeration calls.
 template <typename Step>
@@ -196,6 +210,51 @@ void AddShareRows(const std::string& operation, const Sample& sample, const std:
     double share = Of(own).min / bare.min;
     Judge(&row, target, share, Percent(share) + " of the enumeration", share <= 0.15);
     AddRow(row);
+    // The worker's enumeration, while the window's thread takes its rows, against the bare one.
+    AddRow(TimedRow("  its time inside the enumeration calls, made on the worker's thread", sample.label, n,
+                    Of(inCalls), BARE, bare));
+}
+
+double Longest(const std::vector<double>& samples)
+{
+    double longest = 0;
+    for (double sample : samples)
+        longest = sample > longest ? sample : longest;
+    return longest;
+}
+
+// The longest wait for the window's answer in each round of a phase, judged by
+// the longest of all rounds: the window must answer throughout.
+void AddAnswerRow(const std::string& phase, const Sample& sample, const std::vector<Answers>& rounds,
+                  TargetId target)
+{
+    std::vector<double> longest;
+    int sent = 0, unanswered = 0;
+    for (const Answers& answers : rounds) {
+        longest.push_back(answers.longestMs);
+        sent += answers.sent;
+        unanswered += answers.unanswered;
+    }
+    double worst = Longest(longest);
+    std::string what = "Longest wait for the window's answer to WM_NULL (sent every 50 ms from another thread) " +
+                       phase + ", each round; longest of all " + Ms(worst) + ", " + std::to_string(sent) +
+                       " sent in " + std::to_string(rounds.size()) + " rounds";
+    if (unanswered)
+        what += ", " + std::to_string(unanswered) + " unanswered after 30 s";
+    ResultRow row = TimedRow(what, sample.label, (int)sample.entries.size(), Of(longest), "", Stats());
+    Judge(&row, target, worst, Ms(worst) + " longest", worst < 100 && !unanswered);
+    AddRow(row);
+}
+
+void AddFirstRowRow(const Sample& sample, const std::vector<double>& firstRow)
+{
+    double worst = Longest(firstRow);
+    ResultRow row = TimedRow("First row painted: from the call of StartUp (settings, window made and shown, first "
+                             "scan started) until the list view's first paint that shows a row has ended; latest "
+                             "of all rounds " + Ms(worst),
+                             sample.label, (int)sample.entries.size(), Of(firstRow), "", Stats());
+    Judge(&row, TARGET_FIRST_ROW, worst, Ms(worst) + " at the latest", worst <= 500);
+    AddRow(row);
 }
 
 // A step timed without a floor of its own, shown against the enumeration (or alone)
@@ -226,7 +285,7 @@ void ClickAndSave(HWND window, Rounds* rounds)
     for (size_t i = 0; i < 3; i++)
         rounds->clicks[i].push_back(TimeClick(window, Clicks[i].column));
     for (size_t i = 0; i < sizeof FileCommands / sizeof FileCommands[0]; i++)
-        rounds->commands[i].push_back(TimeCommand(window, FileCommands[i].command));
+        rounds->commands[i].push_back(TimeCommand(window, FileCommands[i].command, rounds));
 }
 
 void BenchRealCache(const Sample& sample)
@@ -235,32 +294,52 @@ void BenchRealCache(const Sample& sample)
         AddNote("The enumeration calls could not be timed apart: our code's part counts them too.");
     Rounds rounds;
     CountCacheEntries();    // the index mapped and warm, as for every later round
-    for (int round = 0; round < BENCH_RUNS; round++) {
+    for (int round = 0; round < windowRounds; round++) {
         HWND window = NULL;
+        double start = 0;
+        BeginPhase(WATCH_STARTUP);
         TimeWithCalls(&rounds.startUp, &rounds.startUpCalls, [&] {
+            start = NowMs();
             window = StartUp(Instance(), SW_SHOWNORMAL);
+            WatchFirstRow(g_app.listView);
+            PumpUntilWorkDone();
             Paint(window);
         });
+        rounds.answers[WATCH_STARTUP].push_back(EndPhase(WATCH_STARTUP));
+        if (!FirstRowPaintedAt())
+            AddNote("In a round the list view painted no row before start-up ended: its first row counts as "
+                    "painted at the end.");
+        rounds.firstRow.push_back(FirstRowPaintedAt() ? FirstRowPaintedAt() - start : rounds.startUp.back());
         rounds.rows = RowCount();
         ClickAndSave(window, &rounds);
 
-        double start = NowMs();
+        start = NowMs();
         CountCacheEntries();
         rounds.bare.push_back(NowMs() - start);
 
         ChangeOnePercent(sample.seeded, round);
+        BeginPhase(WATCH_RESCAN);
         TimeWithCalls(&rounds.rescan, &rounds.rescanCalls, [&] {
             OnCommand(window, IDM_SCAN_CACHE);
+            PumpUntilWorkDone();
             Paint(window);
         });
+        rounds.answers[WATCH_RESCAN].push_back(EndPhase(WATCH_RESCAN));
         CloseMainWindow(&window);
     }
     Stats bare = Of(rounds.bare);
     AddShareRows("Start-up until all " + std::to_string(rounds.rows) + " rows are listed and the summary written",
                  sample, rounds.startUp, rounds.startUpCalls, bare, TARGET_STARTUP_SHARE);
+    AddFirstRowRow(sample, rounds.firstRow);
+    AddAnswerRow("during start-up, from the window's creation until the first scan is presented", sample,
+                 rounds.answers[WATCH_STARTUP], TARGET_ANSWER_STARTUP);
     AddShareRows("\"Scan Cache\" after 1% of the entries changed", sample, rounds.rescan, rounds.rescanCalls, bare,
                  TARGET_RESCAN_SHARE);
+    AddAnswerRow("during \"Scan Cache\", from the command until its merge is shown", sample,
+                 rounds.answers[WATCH_RESCAN], TARGET_ANSWER_RESCAN);
     AddClickAndCommandRows(sample, rounds, &bare);
+    AddAnswerRow("during \"Save Cache Backup\", from the command until the save is done", sample,
+                 rounds.answers[WATCH_SAVE_BACKUP], TARGET_ANSWER_SAVE_BACKUP);
 }
 
 void BenchPreparedListing(const Sample& sample)
@@ -269,7 +348,7 @@ void BenchPreparedListing(const Sample& sample)
     Rounds rounds;
     EntryMaker maker = sample.maker;
     std::vector<EntrySpec> current = sample.entries;
-    for (int round = 0; round < BENCH_RUNS; round++) {
+    for (int round = 0; round < windowRounds; round++) {
         Listing prepared = {};
         FillListing(&prepared, current);
         prepared.clusterSize = 4096;
@@ -295,7 +374,13 @@ void BenchPreparedListing(const Sample& sample)
     AddStepRow("\"Scan Cache\" after the scan: MergeScan and repaint (scan listing prepared)", sample,
                Of(rounds.rescan), NULL, NO_TARGET, 0);
     AddRow(Unmeasurable("\"Scan Cache\": our share beyond the enumeration", sample.label, TARGET_RESCAN_SHARE, why));
+    AddRow(Unmeasurable("First row painted", sample.label, TARGET_FIRST_ROW, why));
+    AddRow(Unmeasurable("Window answers during start-up", sample.label, TARGET_ANSWER_STARTUP, why));
+    AddRow(Unmeasurable("Window answers during \"Scan Cache\"", sample.label, TARGET_ANSWER_RESCAN, why));
     AddClickAndCommandRows(sample, rounds, NULL);
+    AddAnswerRow("during \"Save Cache Backup\" of the listing prepared in memory (whose cached files do not "
+                 "exist), from the command until the save is done",
+                 sample, rounds.answers[WATCH_SAVE_BACKUP], TARGET_ANSWER_SAVE_BACKUP);
 }
 
 // Cookies are included, as in the real samples; strays are not. Start-up sorts by
@@ -315,8 +400,16 @@ void StoreOptions()
 
 }  // namespace
 
+void SetWindowRounds(int rounds)
+{
+    windowRounds = rounds > 0 ? rounds : BENCH_RUNS;
+}
+
 void BenchWindow(const Sample& sample)
 {
+    if (windowRounds != BENCH_RUNS)
+        AddNote("The window's rounds: " + std::to_string(windowRounds) + " at each size, not " +
+                std::to_string(BENCH_RUNS) + ".");
     AddNote("End to end: every round starts the program in this process (defaults, settings, window, first scan, "
             "indexes, sort by Last Access, rows, status bar, paint), clicks three column headers, saves the "
             "listing, a cache backup and the CSV, enumerates the cache bare and then runs \"Scan Cache\" after 1% "
@@ -324,6 +417,7 @@ void BenchWindow(const Sample& sample)
             "are not.");
     static HHOOK messageBoxes = SetWindowsHookExA(WH_CBT, CloseMessageBoxes, NULL, GetCurrentThreadId());
     (void)messageBoxes;
+    StartWatching();
     StoreOptions();
     if (sample.real)
         BenchRealCache(sample);
