@@ -13,6 +13,7 @@ struct Watch {
     volatile HWND window;
     volatile LONG phase;
     volatile LONG inFlight;     // set before the phase is read, cleared once the answer is kept
+    double phaseStart;
     Answers seen[WATCH_PHASES];
 };
 
@@ -42,8 +43,10 @@ bool SendOne()
     answers->sent++;
     if (!answered && GetLastError() == ERROR_TIMEOUT)
         answers->unanswered++;
-    if (waited > answers->longestMs)
+    if (waited > answers->longestMs) {
         answers->longestMs = waited;
+        answers->longestAtMs = start - watch.phaseStart;
+    }
     InterlockedExchange(&watch.inFlight, 0);
     return true;
 }
@@ -105,6 +108,7 @@ void WatchWindow(HWND window)
 void BeginPhase(WatchPhase phase)
 {
     watch.seen[phase] = Answers();
+    watch.phaseStart = NowMs();
     InterlockedExchange(&watch.phase, phase);
     SetEvent(watch.wake);
 }
@@ -112,6 +116,7 @@ void BeginPhase(WatchPhase phase)
 Answers EndPhase(WatchPhase phase)
 {
     InterlockedExchange(&watch.phase, WATCH_NONE);
+    watch.seen[phase].phaseMs = NowMs() - watch.phaseStart;
     while (Read(&watch.inFlight))
         PumpMessages(5);
     return watch.seen[phase];

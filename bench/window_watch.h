@@ -14,6 +14,8 @@ enum WatchPhase { WATCH_NONE, WATCH_STARTUP, WATCH_RESCAN, WATCH_SAVE_BACKUP, WA
 // What the watcher saw in one phase.
 struct Answers {
     double longestMs = 0;   // the longest wait from sending WM_NULL to its answer
+    double longestAtMs = 0; // when that message was sent, from the phase's beginning
+    double phaseMs = 0;     // from the phase's beginning to its end
     int sent = 0;
     int unanswered = 0;     // no answer within the send's time-out (the wait counts as the longest)
 };
