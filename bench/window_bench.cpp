@@ -87,8 +87,7 @@ void CloseMainWindow(HWND* window)
 // A message box of a command (a save that failed, or saved entries without their
 // whole file) is closed at once and its text noted, so that no round waits for a
 // person. Dialogs without a message box's text field, such as a save's progress,
-// stay.
-// The main window is watched from the moment it is made.
+// stay. The main window is handed to the watcher the moment it is made.
 LRESULT CALLBACK CloseMessageBoxes(int code, WPARAM wParam, LPARAM lParam)
 {
     HWND box = (HWND)wParam;
