@@ -3,6 +3,7 @@
 //
 //   brindlewick_bench.exe [--cache 60000] [--sizes 10000,100000 | none] [--only window,merge,...]
 //                         [--rows-in <file>] [--rows-out <file>] [--results <file.md>] [--host <text>]
+//                         [--window-rounds N]
 //
 // --cache seeds the prefix's URL cache with that many entries once and measures
 // with them; --rows-out keeps this run's rows for a later run, which takes them
@@ -65,6 +66,8 @@ bool ParseOptions(int argc, char** argv, Options* options)
             options->results = value;
         else if (name == "--host")
             options->host = value;
+        else if (name == "--window-rounds")
+            SetWindowRounds(atoi(value));
         else
             return false;
     }
@@ -122,7 +125,8 @@ int main(int argc, char** argv)
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
         fprintf(stderr, "usage: brindlewick_bench.exe [--cache N] [--sizes 10000,100000 | none] "
-                        "[--only group,...] [--rows-in file] [--rows-out file] [--results file.md] [--host text]\n");
+                        "[--only group,...] [--rows-in file] [--rows-out file] [--results file.md] [--host text] "
+                        "[--window-rounds N]\n");
         return 2;
     }
     double start = NowMs();

@@ -3,12 +3,14 @@
 # table to bench/RESULTS.md. Two Wine prefixes under the build tree each hold a
 # real URL cache, seeded once and reused: 10,000 entries and 60,000 entries.
 #
-#   scripts/bench.sh [--utc] [--only group,...] [--sizes 10000,100000]
+#   scripts/bench.sh [--utc] [--only group,...] [--sizes 10000,100000] [--window-rounds N]
 #
 # Times are local in Europe/Berlin, a zone with daylight saving, unless --utc is
 # given. --only picks groups (window, index, merge, compaction, sort, strays,
 # backup, report, cachebackup, memory, history); --sizes the counts of made-up
-# entries.
+# entries; --window-rounds the rounds of the window group at each size (7 unless
+# given). With --only, the table goes to bench-results.md in the build tree and
+# bench/RESULTS.md, which holds every group, stays as it was.
 # The build tree is build/ unless BRINDLEWICK_BUILD_DIR names another. See
 # bench/README.md.
 set -eu
@@ -26,12 +28,14 @@ fi
 zone=Europe/Berlin
 only=""
 sizes="10000,100000"
+rounds=""
 while [ $# -gt 0 ]; do
     case "$1" in
     --utc) zone=UTC; shift ;;
     --only) only=$2; shift 2 ;;
     --sizes) sizes=$2; shift 2 ;;
-    *) echo "usage: $0 [--utc] [--only group,...] [--sizes 10000,100000]" >&2; exit 2 ;;
+    --window-rounds) rounds="--window-rounds $2"; shift 2 ;;
+    *) echo "usage: $0 [--utc] [--only group,...] [--sizes 10000,100000] [--window-rounds N]" >&2; exit 2 ;;
     esac
 done
 
@@ -86,7 +90,7 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 small_groups=$(pick window,cachebackup)
 if [ -n "$small_groups" ]; then
     enter_prefix 10000
-    wine "$bench" --cache 10000 --sizes none --only "$small_groups" --rows-out "$(winepath -w "$rows")" </dev/null
+    wine "$bench" --cache 10000 --sizes none --only "$small_groups" $rounds --rows-out "$(winepath -w "$rows")" </dev/null
     wineserver -k
 fi
 
@@ -94,7 +98,8 @@ enter_prefix 60000
 cpu=$(grep -m1 "model name" /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
 host="$(nproc) cores ($cpu), $(uname -sr), $(wine --version), TZ=$zone, load average before the run $load_before"
 results="$root/bench/RESULTS.md"
-wine "$bench" --cache 60000 --sizes "$sizes" --only "$(pick window,index,merge,compaction,sort,strays,backup,report,cachebackup,memory,history)" \
+[ -n "$only" ] && results="$build/bench-results.md"
+wine "$bench" --cache 60000 --sizes "$sizes" --only "$(pick window,index,merge,compaction,sort,strays,backup,report,cachebackup,memory,history)" $rounds \
     --rows-in "$(winepath -w "$rows")" --results "$(winepath -w "$results")" --host "$host" </dev/null
 echo "- Load average after the run: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$results"
 echo "Results written to $results"
