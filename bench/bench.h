@@ -19,6 +19,8 @@ void BenchHistory(const Sample& sample);
 // listing prepared in memory for a made-up one; `rounds` rounds each (a round on
 // the real cache of 60,000 entries takes minutes under emulation).
 void BenchWindow(const Sample& sample);
+// Typing in the filter bar over a listing prepared in memory.
+void BenchFilter(const Sample& sample);
 void SetWindowRounds(int rounds);
 
 // Writes a backup file of the entries; each record is followed by its entry's size

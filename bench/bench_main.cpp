@@ -85,7 +85,7 @@ const NamedGroup Groups[] = {
     {"window", BenchWindow}, {"index", BenchIndex},   {"merge", BenchMerge},
     {"compaction", BenchCompaction}, {"sort", BenchSort}, {"strays", BenchStrays},
     {"backup", BenchBackup}, {"report", BenchReport}, {"cachebackup", BenchCacheBackup},
-    {"memory", BenchMemory}, {"history", BenchHistory},
+    {"memory", BenchMemory}, {"history", BenchHistory}, {"filter", BenchFilter},
 };
 
 bool Wanted(const Options& options, const char* group)

@@ -23,6 +23,7 @@
 #include "seeded_cache.h"
 #include "settings.h"
 #include "startup.h"
+#include "window_steps.h"
 #include "window_watch.h"
 #include "work_commands.h"
 
@@ -63,6 +64,8 @@ void PumpUntilWorkDone()
         PumpMessages(WATCH_INTERVAL_MS);
 }
 
+}  // namespace
+
 // Paints what start-up or a command left invalid, as the message loop would next.
 void Paint(HWND window)
 {
@@ -83,6 +86,8 @@ void CloseMainWindow(HWND* window)
     UnregisterClassA(MAIN_WINDOW_CLASS, Instance());
     *window = NULL;
 }
+
+namespace {
 
 // A message box of a command (a save that failed, or saved entries without their
 // whole file) is closed at once and its text noted, so that no round waits for a
@@ -152,6 +157,8 @@ double TimeCommand(HWND window, UINT command, Rounds* rounds)
     return took;
 }
 
+}  // namespace
+
 // Start-up as the program makes it, with a listing prepared in memory standing in
 // for the first scan's result: the steps before and after ScanCache, in order.
 HWND OpenWithListing(Listing* prepared)
@@ -171,6 +178,8 @@ HWND OpenWithListing(Listing* prepared)
     PresentFirstListing();
     return window;
 }
+
+namespace {
 
 LONG RowCount()
 {

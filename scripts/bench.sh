@@ -7,7 +7,7 @@
 #
 # Times are local in Europe/Berlin, a zone with daylight saving, unless --utc is
 # given. --only picks groups (window, index, merge, compaction, sort, strays,
-# backup, report, cachebackup, memory, history); --sizes the counts of made-up
+# backup, report, cachebackup, memory, history, filter); --sizes the counts of made-up
 # entries; --window-rounds the rounds of the window group at each size (7 unless
 # given). With --only, the table goes to bench-results.md in the build tree and
 # bench/RESULTS.md, which holds every group, stays as it was.
@@ -99,7 +99,7 @@ cpu=$(grep -m1 "model name" /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
 host="$(nproc) cores ($cpu), $(uname -sr), $(wine --version), TZ=$zone, load average before the run $load_before"
 results="$root/bench/RESULTS.md"
 [ -n "$only" ] && results="$build/bench-results.md"
-wine "$bench" --cache 60000 --sizes "$sizes" --only "$(pick window,index,merge,compaction,sort,strays,backup,report,cachebackup,memory,history)" $rounds \
+wine "$bench" --cache 60000 --sizes "$sizes" --only "$(pick window,index,merge,compaction,sort,strays,backup,report,cachebackup,memory,history,filter)" $rounds \
     --rows-in "$(winepath -w "$rows")" --results "$(winepath -w "$results")" --host "$host" </dev/null
 echo "- Load average after the run: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$results"
 echo "Results written to $results"

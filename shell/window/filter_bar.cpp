@@ -141,7 +141,9 @@ void ApplyFilterText(HWND window)
     RememberSelection(&selected);
     if (!RowsNarrowed())
         FreeShownRows(shown);
-    PlaceStatusParts();
+    // The count's part comes or goes; while it stays, the rows rewrite its text.
+    if (wasNarrowed != RowsNarrowed())
+        PlaceStatusParts();
     ReplaceListRows(&g_app.mainListing);
     RestoreSelection(&selected);
 }

@@ -61,13 +61,34 @@ static BOOL InsertRows(Listing* listing, BOOL newOnly)
     return TRUE;
 }
 
+// A visible list view repaints after every inserted row; bulk changes are made
+// with redrawing off and end with one repaint.
+static void SuspendRedraw()
+{
+    SendMessageA(g_app.listView, WM_SETREDRAW, FALSE, 0);
+}
+
+static void ResumeRedraw()
+{
+    SendMessageA(g_app.listView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(g_app.listView, NULL, FALSE);
+}
+
+// Rows added or dropped one by one with the control repainting meanwhile; beyond
+// this, redrawing is suspended, which itself costs about as much as a repaint.
+static const LONG FEW_ROWS = 32;
+
 // Makes the control hold `count` rows. The rows hold no text, only their place,
 // so the rows it has are kept and rows are added or dropped at the end, whichever
-// is quicker; the selection, which may now be on another entry, is cleared.
+// is quicker; the selection, which may now be on another entry, is cleared. The
+// rows are repainted once, later.
 static BOOL SetRowCount(LONG count)
 {
     HWND list = g_app.listView;
     LONG had = (LONG)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+    BOOL bulk = had - count > FEW_ROWS || count - had > FEW_ROWS;
+    if (bulk)
+        SuspendRedraw();
     if (had - count > count) {
         SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
         had = 0;
@@ -83,11 +104,14 @@ static BOOL SetRowCount(LONG count)
     SendMessageA(list, LVM_SETITEMCOUNT, count, 0);
     while (had > count)
         SendMessageA(list, LVM_DELETEITEM, --had, 0);
-    for (LONG row = had; row < count; row++) {
-        if (!InsertCallbackRow(row))
-            return FALSE;
-    }
-    return TRUE;
+    BOOL done = TRUE;
+    for (LONG row = had; done && row < count; row++)
+        done = InsertCallbackRow(row);
+    if (bulk)
+        ResumeRedraw();
+    else
+        InvalidateRect(list, NULL, FALSE);
+    return done;
 }
 
 // Rows added while their option was just switched on are shown unchanged from now on.
@@ -111,23 +135,12 @@ static BOOL InsertShownRows(Listing* listing)
     return done;
 }
 
-// A visible list view repaints after every inserted row; bulk changes are made
-// with redrawing off and end with one repaint.
-static void SuspendRedraw()
-{
-    SendMessageA(g_app.listView, WM_SETREDRAW, FALSE, 0);
-}
-
-static void ResumeRedraw()
-{
-    SendMessageA(g_app.listView, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(g_app.listView, NULL, FALSE);
-}
-
 BOOL AddListRows(Listing* listing, BOOL newOnly)
 {
+    if (RowsNarrowed())
+        return InsertShownRows(listing);
     SuspendRedraw();
-    BOOL done = RowsNarrowed() ? InsertShownRows(listing) : InsertRows(listing, newOnly);
+    BOOL done = InsertRows(listing, newOnly);
     ResumeRedraw();
     return done;
 }
@@ -153,16 +166,10 @@ BOOL AppendListRows(Listing* listing, LONG first)
 
 BOOL ReplaceListRows(Listing* listing)
 {
-    SuspendRedraw();
-    BOOL done;
-    if (RowsNarrowed()) {
-        done = InsertShownRows(listing);
-    } else {
-        ShowAddedHiddenUnchanged(listing);
-        done = SetRowCount(listing->count);
-    }
-    ResumeRedraw();
-    return done;
+    if (RowsNarrowed())
+        return InsertShownRows(listing);
+    ShowAddedHiddenUnchanged(listing);
+    return SetRowCount(listing->count);
 }
 
 DWORD RefreshAfterCompaction()
@@ -225,6 +232,8 @@ static void ActivateRow(HWND window, LONG row)
 LRESULT OnListNotify(HWND window, WPARAM wParam, NMHDR* notification)
 {
     switch (notification->code) {
+    case LVN_DELETEALLITEMS:
+        return TRUE;    // no LVN_DELETEITEM for each row: the rows hold nothing to free
     case LVN_GETDISPINFOA:
         return OnGetDisplayInfo((NMLVDISPINFOA*)notification);
     case LVN_ITEMACTIVATE:
