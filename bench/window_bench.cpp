@@ -175,7 +175,7 @@ HWND OpenWithListing(Listing* prepared)
     UpdateWindow(window);
     g_app.mainListing = *prepared;
     *prepared = Listing();
-    PresentFirstListing();
+    PresentFirstListing(FALSE);
     return window;
 }
 

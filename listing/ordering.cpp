@@ -4,7 +4,7 @@
 #include "collation_sort.h"
 #include "columns.h"
 
-DWORD SortDescending = 0;
+thread_local DWORD SortDescending = 0;
 
 // Every column's index, for the tables made per column below.
 #define ALL_COLUMNS(F) F(0), F(1), F(2), F(3), F(4), F(5), F(6), F(7), F(8), F(9), F(10), F(11), F(12), F(13)

@@ -10,8 +10,9 @@ typedef int (*EntryComparator)(CacheEntry* const* first, CacheEntry* const* seco
 
 const int SORT_COLUMNS = COLUMN_COUNT;
 extern const EntryComparator EntryComparators[SORT_COLUMNS];
-// Non-zero while sorting descending; set by SortListing, kept between sorts.
-extern DWORD SortDescending;
+// Non-zero while sorting descending; set by SortListing, kept between sorts. One
+// for each thread, so that a worker may sort a listing of its own meanwhile.
+extern thread_local DWORD SortDescending;
 
 // Sorts the rows by a column (0..13) in a direction (0 ascending, else descending).
 // An empty listing or a column outside 0..13 changes nothing, SortDescending included.

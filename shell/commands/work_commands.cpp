@@ -49,6 +49,8 @@ LongWork* NewWork(HWND window, WorkKind kind)
     work->window = window;
     work->includeCookies = g_app.settings.includeCookies;
     work->includeStrays = g_app.settings.includeStrays;
+    work->sortColumn = (LONG)g_app.settings.sortColumn;
+    work->sortDirection = (LONG)g_app.settings.sortDirection;
     work->freeSpace = g_app.system.freeSpaceQuery;
     // A backup file brings no cluster size, and later scans reuse the first's.
     work->loaded.clusterSize = g_app.mainListing.clusterSize;
@@ -129,16 +131,17 @@ void StartWorkCommand(HWND window, UINT command)
     BeginWork(window, work);
 }
 
-void PresentFirstListing()
+void PresentFirstListing(BOOL prepared)
 {
     Listing* main = &g_app.mainListing;
     // A scan that ran out of memory left the listing without pools; give it fresh
     // ones so that the next scan can be merged into it.
     if (!main->records)
         InitListing(main);
-    if (!ScanIndexed(main))
+    if (!prepared) {
         IndexScan(main, g_app.settings.includeStrays);
-    SortListing(main, g_app.settings.sortColumn, g_app.settings.sortDirection);
+        SortListing(main, g_app.settings.sortColumn, g_app.settings.sortDirection);
+    }
     // Later scans reuse this measurement.
     g_app.scanListing.clusterSize = main->clusterSize;
     ReplaceListRows(main);
@@ -194,7 +197,7 @@ static void TakeFirstScan(HWND window, LongWork* work)
     ZeroMemory(&work->scanned, sizeof work->scanned);
     if (error && error != ERROR_CANCELLED)
         MessageBoxA(window, "Error during initial cache read", NULL, WARNING_BOX);
-    PresentFirstListing();
+    PresentFirstListing(work->sorted);
     if (error == ERROR_CANCELLED) {
         char count[GROUPED_NUMBER_BYTES], text[64];
         FormatGroupedNumber((DWORD)g_app.mainListing.count, count);

@@ -10,9 +10,10 @@
 // The first scan, started once the empty window is on screen: its rows appear as
 // they are read, in the order they arrive.
 void StartFirstScan(HWND window);
-// What start-up does with the filled main listing: its indexes, strays and order,
-// and the rows and status bar texts that show it.
-void PresentFirstListing();
+// What start-up does with the filled main listing: its indexes, strays and order
+// (unless the worker `prepared` them already), and the rows and status bar texts
+// that show it.
+void PresentFirstListing(BOOL prepared);
 // "Scan Cache", the two loads, "Compare with Backup File...", "Save Listing",
 // "Save Cache Backup...", "Export CSV..." and "Save Cached Files To Folder...":
 // asks what it needs and starts the work.

@@ -4,6 +4,7 @@
 #include "cache_scan.h"
 #include "csv_export.h"
 #include "heap.h"
+#include "ordering.h"
 #include "scan_indexes.h"
 #include "text_report.h"
 
@@ -89,6 +90,12 @@ static DWORD WINAPI RunWork(void* context)
         // (The file a comparison loads switches strays off, as every load does.)
         if (work->scanned.records && (work->kind == WORK_FIRST_SCAN || !work->scanned.error))
             IndexScan(&work->scanned, work->includeStrays && work->kind != WORK_COMPARE);
+        // The first scan is sorted here too: its listing is the worker's until the
+        // hand-over, and the window's thread sorts nothing while work runs.
+        if (work->kind == WORK_FIRST_SCAN && work->scanned.records) {
+            SortListing(&work->scanned, work->sortColumn, work->sortDirection);
+            work->sorted = TRUE;
+        }
         break;
     case WORK_SAVE_BACKUP:
         work->error = SaveBackupFile(work->path, work->source, &saving, &work->outcome);

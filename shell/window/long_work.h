@@ -45,6 +45,9 @@ struct LongWork {
     char path[WORK_PATH_BYTES];
     BOOL includeCookies;
     BOOL includeStrays;
+    LONG sortColumn;            // the order a first scan is sorted in before it is handed over
+    LONG sortDirection;
+    BOOL sorted;                // the first scan came indexed, with its strays, sorted
     FreeSpaceQuery freeSpace;
     const Listing* source;      // what a save or export writes; nothing changes it meanwhile
     RowFilter shown;            // the rows shown when the work began: what an export writes

@@ -98,6 +98,7 @@ TEST_F(WorkTest, AStoppedScanKeepsWhatItReadAndARescanStoppedChangesNothing)
     EXPECT_GE(main->count, 300);
     EXPECT_LT(main->count, 600);
     EXPECT_EQ(RowCount(), main->count);
+    SortDescending = g_app.settings.sortDirection;     // the worker sorted; the comparators read this thread's
     for (LONG row = 1; row < main->count; row++)
         ASSERT_LT(EntryComparators[COLUMN_LAST_ACCESS]((CacheEntry* const*)&main->records->pointers[row - 1],
                                                          (CacheEntry* const*)&main->records->pointers[row]),
