@@ -7,6 +7,7 @@
 #include "entry_header.h"
 #include "entry_status.h"
 #include "entry_time.h"
+#include "file_copy.h"
 #include "safe_file.h"
 
 namespace {
@@ -147,8 +148,7 @@ BOOL PutEntry(BackupSave* save, const CacheEntry* entry)
 {
     HANDLE source = INVALID_HANDLE_VALUE;
     if (entry->localFile && entry->localFile[0])
-        source = CreateFileA(entry->localFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             NULL, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+        source = OpenCachedFile(entry->localFile);
     LARGE_INTEGER size;
     size.QuadPart = 0;
     if (source != INVALID_HANDLE_VALUE && !GetFileSizeEx(source, &size))

@@ -1,5 +1,6 @@
 #include "site_tree.h"
 #include "entry_status.h"
+#include "file_copy.h"
 #include "safe_file.h"
 #include "site_names.h"
 
@@ -112,15 +113,8 @@ static DWORD CopyToFreeName(TreeSave* save, HANDLE input)
 {
     SafeFile* file = &save->file;
     DWORD error = OpenNewSafeFile(file, save->path);
-    while (error == 0) {
-        DWORD got = 0;
-        if (!ReadFile(input, save->piece, SAFE_FILE_BUFFER, &got, NULL))
-            error = FailedCallCode(ERROR_READ_FAULT);
-        else if (got == 0)
-            break;
-        else
-            error = PutSafeBytes(file, save->piece, got);
-    }
+    if (error == 0)
+        error = PutFileContent(file, input, save->piece);
     if (error) {
         DiscardSafeFile(file);
         return error;
@@ -155,8 +149,7 @@ static DWORD SaveEntry(TreeSave* save, const CacheEntry* entry, BOOL* skipped)
     *skipped = !entry->url || !entry->localFile || !entry->localFile[0] || entry->status == STATUS_DELETED;
     if (*skipped)
         return 0;
-    HANDLE input = CreateFileA(entry->localFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               NULL, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    HANDLE input = OpenCachedFile(entry->localFile);
     if (input == INVALID_HANDLE_VALUE) {
         DWORD error = FailedCallCode(ERROR_FILE_NOT_FOUND);
         *skipped = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;

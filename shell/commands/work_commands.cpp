@@ -84,6 +84,21 @@ void StartFirstScan(HWND window)
         BeginWork(window, work);
 }
 
+// The commands that write a file or a folder: their work, the name their dialog
+// starts with and the dialog.
+struct SaveCommand {
+    UINT command;
+    WorkKind kind;
+    const char* startName;
+    BOOL (*ask)(HWND owner, char* path);
+};
+static const SaveCommand SaveCommands[] = {
+    {IDM_SAVE_LISTING, WORK_SAVE_LISTING, ".txt", AskReportPath},
+    {IDM_SAVE_BACKUP, WORK_SAVE_BACKUP, ".cbf", AskBackupSavePath},
+    {IDM_EXPORT_CSV, WORK_EXPORT_CSV, ".csv", AskCsvPath},
+    {IDM_SAVE_FILES_TO_FOLDER, WORK_SAVE_FILES, "", AskFolderPath},
+};
+
 // The kind of work and the file it asks for.
 static BOOL AskFor(HWND window, UINT command, LongWork* work)
 {
@@ -98,21 +113,13 @@ static BOOL AskFor(HWND window, UINT command, LongWork* work)
         work->kind = command == IDM_LOAD_NEW_LISTING ? WORK_LOAD_NEW
                      : command == IDM_COMPARE_BACKUP ? WORK_COMPARE : WORK_LOAD_SUBSEQUENT;
         return AskBackupFilePath(window, path);
-    case IDM_SAVE_LISTING:
-        work->kind = WORK_SAVE_LISTING;
-        lstrcpyA(path, ".txt");
-        return AskReportPath(window, path);
-    case IDM_SAVE_BACKUP:
-        work->kind = WORK_SAVE_BACKUP;
-        lstrcpyA(path, ".cbf");
-        return AskBackupSavePath(window, path);
-    case IDM_EXPORT_CSV:
-        work->kind = WORK_EXPORT_CSV;
-        lstrcpyA(path, ".csv");
-        return AskCsvPath(window, path);
-    case IDM_SAVE_FILES_TO_FOLDER:
-        work->kind = WORK_SAVE_FILES;
-        return AskFolderPath(window, path);
+    }
+    for (const SaveCommand& save : SaveCommands) {
+        if (save.command == command) {
+            work->kind = save.kind;
+            lstrcpyA(path, save.startName);
+            return save.ask(window, path);
+        }
     }
     return FALSE;
 }
