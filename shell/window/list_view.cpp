@@ -125,11 +125,11 @@ static void ShowAddedHiddenUnchanged(Listing* listing)
 }
 
 // With the rows narrowed, every change of the rows rebuilds them over the entries
-// the filter passes, in the listing's order.
+// the filter passes, in the listing's order. It only reads the listing, so the
+// filter may change the rows while a save reads the listing too.
 static BOOL InsertShownRows(Listing* listing)
 {
     ShownRows* shown = &g_app.shownRows;
-    ShowAddedHiddenUnchanged(listing);
     BOOL done = CollectShownRows(shown, listing) && SetRowCount(shown->count);
     ShowShownCount();
     return done;
@@ -137,8 +137,10 @@ static BOOL InsertShownRows(Listing* listing)
 
 BOOL AddListRows(Listing* listing, BOOL newOnly)
 {
-    if (RowsNarrowed())
+    if (RowsNarrowed()) {
+        ShowAddedHiddenUnchanged(listing);
         return InsertShownRows(listing);
+    }
     SuspendRedraw();
     BOOL done = InsertRows(listing, newOnly);
     ResumeRedraw();
@@ -168,7 +170,6 @@ BOOL ReplaceListRows(Listing* listing)
 {
     if (RowsNarrowed())
         return InsertShownRows(listing);
-    ShowAddedHiddenUnchanged(listing);
     return SetRowCount(listing->count);
 }
 
